@@ -1,0 +1,58 @@
+// Files and read-only views of them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "contract/com.h"
+
+namespace reelbox::platform {
+
+// An open file; closed when destroyed.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+
+  // Opens an existing file for reading, letting others read it too.
+  HResult OpenForSharedRead(const char* path);
+  // Opens an existing file for reading, hinting that it is read from start to end.
+  HResult OpenForSequentialRead(const char* path);
+  // Opens (creating when absent) a file for reading and writing.
+  HResult OpenForReadWrite(const char* path, bool truncate);
+
+  bool IsOpen() const;
+  void Close();
+
+  HResult GetSize(std::uint64_t* size) const;
+  HResult Seek(std::uint64_t position) const;
+  HResult Tell(std::uint64_t* position) const;
+  // Reads up to count bytes; *bytesRead is 0 at the end of the file.
+  HResult Read(void* buffer, std::uint32_t count, std::uint32_t* bytesRead) const;
+  HResult Write(const void* buffer, std::uint32_t count) const;
+
+  NativeFileHandle Handle() const { return handle_; }
+
+ private:
+  NativeFileHandle handle_ = -1;
+};
+
+// A read-only view of a whole file (or of memory that stands in for one);
+// unmapped when destroyed.
+class MappedView {
+ public:
+  virtual ~MappedView() = default;
+  virtual const std::uint8_t* Data() const = 0;
+  virtual std::size_t Size() const = 0;
+};
+
+// Maps all size bytes of file read-only. The view stays valid after the file is
+// closed. Mapping an empty file fails.
+HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view);
+
+}  // namespace reelbox::platform

@@ -1,0 +1,140 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/posix/errno_error.h"
+#include "platform/system_error.h"
+
+namespace reelbox::platform {
+namespace {
+
+int Fd(NativeFileHandle handle) { return static_cast<int>(handle); }
+
+class PosixMappedView final : public MappedView {
+ public:
+  PosixMappedView(void* address, std::size_t size) : address_(address), size_(size) {}
+  ~PosixMappedView() override { munmap(address_, size_); }
+  const std::uint8_t* Data() const override { return static_cast<const std::uint8_t*>(address_); }
+  std::size_t Size() const override { return size_; }
+
+ private:
+  void* address_;
+  std::size_t size_;
+};
+
+HResult OpenWithFlags(NativeFileHandle* handle, const char* path, int flags) {
+  int fd = ::open(path, flags | O_CLOEXEC, 0644);
+  if (fd < 0) return FailFromErrno();
+  struct stat info;
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return FailFromErrno();
+  }
+  *handle = fd;
+  return RESULT_OK;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, -1);
+  }
+  return *this;
+}
+
+HResult File::OpenForSharedRead(const char* path) {
+  Close();
+  return OpenWithFlags(&handle_, path, O_RDONLY);
+}
+
+HResult File::OpenForSequentialRead(const char* path) {
+  HResult result = OpenForSharedRead(path);
+  if (Succeeded(result)) posix_fadvise(Fd(handle_), 0, 0, POSIX_FADV_SEQUENTIAL);
+  return result;
+}
+
+HResult File::OpenForReadWrite(const char* path, bool truncate) {
+  Close();
+  return OpenWithFlags(&handle_, path, O_RDWR | O_CREAT | (truncate ? O_TRUNC : 0));
+}
+
+bool File::IsOpen() const { return handle_ >= 0; }
+
+void File::Close() {
+  if (handle_ >= 0) ::close(Fd(handle_));
+  handle_ = -1;
+}
+
+HResult File::GetSize(std::uint64_t* size) const {
+  struct stat info;
+  if (fstat(Fd(handle_), &info) != 0) return FailFromErrno();
+  *size = static_cast<std::uint64_t>(info.st_size);
+  return RESULT_OK;
+}
+
+HResult File::Seek(std::uint64_t position) const {
+  if (lseek(Fd(handle_), static_cast<off_t>(position), SEEK_SET) < 0) return FailFromErrno();
+  return RESULT_OK;
+}
+
+HResult File::Tell(std::uint64_t* position) const {
+  off_t at = lseek(Fd(handle_), 0, SEEK_CUR);
+  if (at < 0) return FailFromErrno();
+  *position = static_cast<std::uint64_t>(at);
+  return RESULT_OK;
+}
+
+HResult File::Read(void* buffer, std::uint32_t count, std::uint32_t* bytesRead) const {
+  std::uint32_t total = 0;
+  while (total < count) {
+    ssize_t got = ::read(Fd(handle_), static_cast<std::uint8_t*>(buffer) + total, count - total);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      *bytesRead = total;
+      return FailFromErrno();
+    }
+    if (got == 0) break;
+    total += static_cast<std::uint32_t>(got);
+  }
+  *bytesRead = total;
+  return RESULT_OK;
+}
+
+HResult File::Write(const void* buffer, std::uint32_t count) const {
+  std::uint32_t total = 0;
+  while (total < count) {
+    ssize_t put = ::write(Fd(handle_), static_cast<const std::uint8_t*>(buffer) + total, count - total);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return FailFromErrno();
+    }
+    total += static_cast<std::uint32_t>(put);
+  }
+  return RESULT_OK;
+}
+
+HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view) {
+  if (size == 0 || size > SIZE_MAX) {
+    errno = EINVAL;
+    return FailFromErrno();
+  }
+  void* address = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, Fd(file.Handle()), 0);
+  if (address == MAP_FAILED) return FailFromErrno();
+  view->reset(new PosixMappedView(address, static_cast<std::size_t>(size)));
+  return RESULT_OK;
+}
+
+}  // namespace reelbox::platform

@@ -1,0 +1,123 @@
+#include "platform/posix/message_service/message_service.h"
+
+#include <deque>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#define RB_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr std::uint32_t WM_DESTROY = 0x0002;
+constexpr std::uint32_t WM_NCDESTROY = 0x0082;
+
+struct WindowEntry {
+  void* parent;
+  rb_window_procedure procedure;
+  void* context;
+};
+
+struct Message {
+  void* window;
+  std::uint32_t message;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
+
+// The window system's state: one per process, like user32's.
+struct MessageService {
+  std::mutex lock;
+  std::unordered_map<void*, WindowEntry> windows;
+  std::deque<Message> queue;
+  std::uintptr_t nextHandle = 0x10000;
+};
+
+MessageService& Service() {
+  static MessageService service;
+  return service;
+}
+
+}  // namespace
+
+RB_EXPORT void* rb_create_window(void* parent, rb_window_procedure procedure, void* context) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  void* handle = reinterpret_cast<void*>(service.nextHandle);
+  service.nextHandle += 0x10;
+  service.windows[handle] = WindowEntry{parent, procedure, context};
+  return handle;
+}
+
+// Like DestroyWindow: children first, each told WM_DESTROY then WM_NCDESTROY
+// synchronously; messages still queued for a destroyed window are dropped.
+RB_EXPORT void rb_destroy_window(void* window) {
+  MessageService& service = Service();
+  std::vector<void*> children;
+  WindowEntry entry{};
+  {
+    std::lock_guard<std::mutex> guard(service.lock);
+    auto found = service.windows.find(window);
+    if (found == service.windows.end()) return;
+    entry = found->second;
+    for (const auto& other : service.windows) {
+      if (other.second.parent == window) children.push_back(other.first);
+    }
+  }
+  for (void* child : children) rb_destroy_window(child);
+  if (entry.procedure != nullptr) {
+    entry.procedure(entry.context, window, WM_DESTROY, 0, 0);
+    entry.procedure(entry.context, window, WM_NCDESTROY, 0, 0);
+  }
+  std::lock_guard<std::mutex> guard(service.lock);
+  service.windows.erase(window);
+  std::deque<Message> kept;
+  for (const Message& message : service.queue) {
+    if (message.window != window) kept.push_back(message);
+  }
+  service.queue.swap(kept);
+}
+
+RB_EXPORT int rb_post_message(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  if (service.windows.count(window) == 0) return 0;
+  service.queue.push_back(Message{window, message, wParam, lParam});
+  return 1;
+}
+
+RB_EXPORT std::size_t rb_dispatch_messages(void) {
+  MessageService& service = Service();
+  std::size_t delivered = 0;
+  std::size_t due;
+  {
+    std::lock_guard<std::mutex> guard(service.lock);
+    due = service.queue.size();
+  }
+  // Messages posted while these are handled wait for the next round.
+  for (; due > 0; --due) {
+    Message message;
+    WindowEntry entry;
+    {
+      std::lock_guard<std::mutex> guard(service.lock);
+      if (service.queue.empty()) break;
+      message = service.queue.front();
+      service.queue.pop_front();
+      auto found = service.windows.find(message.window);
+      if (found == service.windows.end()) continue;
+      entry = found->second;
+    }
+    // Called without the lock: a procedure may post or destroy windows.
+    if (entry.procedure != nullptr) {
+      entry.procedure(entry.context, message.window, message.message, message.wParam, message.lParam);
+    }
+    ++delivered;
+  }
+  return delivered;
+}
+
+RB_EXPORT std::size_t rb_pending_messages(void) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  return service.queue.size();
+}

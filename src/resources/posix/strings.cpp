@@ -1,0 +1,47 @@
+#include "resources/strings.h"
+
+#include <cstring>
+
+namespace reelbox {
+namespace {
+
+struct StringEntry {
+  int id;
+  const char* text;
+};
+
+constexpr StringEntry STRING_TABLE[] = {
+#define STRING(id, text) {id, text},
+#include "resources/strings.def"
+#undef STRING
+};
+
+}  // namespace
+
+const char* FindResourceString(int id) {
+  for (const StringEntry& entry : STRING_TABLE) {
+    if (entry.id == id) return entry.text;
+  }
+  return nullptr;
+}
+
+int LoadResourceString(ModuleHandle /*module*/, int id, char* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  const char* text = FindResourceString(id);
+  if (text == nullptr) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::size_t length = std::strlen(text);
+  if (length > static_cast<std::size_t>(size - 1)) length = static_cast<std::size_t>(size - 1);
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+  return static_cast<int>(length);
+}
+
+// Natively an icon is named by its resource id, so callers can tell which one they hold.
+IconHandle LoadResourceIcon(ModuleHandle /*module*/, int id, int /*size*/) {
+  return reinterpret_cast<IconHandle>(static_cast<std::uintptr_t>(id));
+}
+
+}  // namespace reelbox

@@ -1,0 +1,68 @@
+#include "tape/tape_opener.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "tape/tap_reader.h"
+#include "tape/tzx_reader.h"
+
+namespace reelbox {
+namespace {
+
+bool SameIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+  }
+  return *a == *b;
+}
+
+}  // namespace
+
+TapeFormat FormatFromPath(const char* path) {
+  if (path == nullptr || path[0] == '\0') return TapeFormat::Unknown;
+  const char* extension = path;
+  for (std::size_t i = std::strlen(path) - 1; i > 0; --i) {
+    if (path[i] == '.') {
+      extension = path + i;
+      break;
+    }
+  }
+  struct Entry {
+    const char* extension;
+    TapeFormat format;
+  };
+  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap},
+                                      {".csw", TapeFormat::Csw}, {".voc", TapeFormat::Voc},
+                                      {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
+  for (const Entry& entry : FORMATS) {
+    if (SameIgnoringCase(extension, entry.extension)) return entry.format;
+  }
+  return TapeFormat::Unknown;
+}
+
+HResult ReadTapeFile(TapeBlockList& list, TapeFormat format, const char* path, ICompressionService* /*compression*/) {
+  switch (format) {
+    case TapeFormat::Tap:
+      return ReadTapFile(list, path);
+    case TapeFormat::Tzx:
+      return ReadTzxFile(list, path);
+    case TapeFormat::Csw:
+    case TapeFormat::Voc:
+    case TapeFormat::Wav:
+      // The sampled-tape readers are not built yet.
+      return TAPE_E_UNSUPPORTED;
+    case TapeFormat::Unknown:
+      break;
+  }
+  return TAPE_E_UNKNOWNTYPE;
+}
+
+bool FileNameHasTilde(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p != '\0'; ++p) {
+    if (*p == '\\' || *p == '/') name = p + 1;
+  }
+  return std::strchr(name, '~') != nullptr;
+}
+
+}  // namespace reelbox

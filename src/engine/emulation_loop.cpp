@@ -107,24 +107,6 @@ bool IsOtherSamplingLoop(const TapeDeck& deck, std::uint16_t address) {
 
 }  // namespace
 
-std::uint32_t TapeDeck::FrameClock() const { return host != nullptr ? host->GetFrameClock() : 0; }
-
-void TapeDeck::RequestFullSpeed(std::uint32_t on) const {
-  if (host != nullptr) host->SetFullSpeed(on);
-}
-
-std::uint16_t TapeDeck::Register(std::uint32_t number) const {
-  std::uint32_t value = 0;
-  if (host != nullptr) host->GetRegister(number, &value);
-  return static_cast<std::uint16_t>(value);
-}
-
-std::uint8_t TapeDeck::MemoryByte(std::uint16_t address) const {
-  std::uint8_t value = 0;
-  if (host != nullptr) host->ReadMemory(address, &value);
-  return value;
-}
-
 // The display object is looked up, and the save trap put back, whether or not
 // a sound buffer could be made: neither depends on the loading noise.
 HResult TapeDeck::Attach(IEmulatedMachine* machine, IDevice* owner) {

@@ -277,12 +277,6 @@ void TapeDeck::Notify(std::uint32_t code, MessageLParam value) {
   if (notifyWindow != nullptr) platform::PostWindowMessage(notifyWindow, WM_TAPE_EVENT, code, value);
 }
 
-void TapeDeck::SyncClock() {
-  const std::uint32_t clock = FrameClock();
-  untilEdge -= static_cast<std::int32_t>(clock - lastClock);
-  lastClock = clock;
-}
-
 const TapeBlock* TapeDeck::CurrentBlock() const {
   if (blockIndex < 0 || blockIndex >= blockList->GetCount()) return nullptr;
   return blockList->GetBlock(blockIndex);

@@ -56,7 +56,7 @@ class TapeDeck {
   // The tape ran out: stop, rewind to block 0 and say so.
   void EndOfTape();
 
-  // --- edges (inline below; every handler's inner loop) ---
+  // --- edges (inline below: every handler's inner loop) ---
   // Adds a pulse to the countdown; lateness carries over into it.
   void QueuePulse(std::uint32_t length);
   // One logged transition of the EAR level.
@@ -106,7 +106,7 @@ class TapeDeck {
   bool IsLoaderAt(std::uint16_t address);
   bool AutoStopTest();
   // Host access that tolerates an unattached deck (no host: clock 0, registers
-  // and memory read 0, requests dropped).
+  // and memory read 0, requests dropped). Inline below.
   std::uint32_t FrameClock() const;
   void RequestFullSpeed(std::uint32_t on) const;
   std::uint16_t Register(std::uint32_t number) const;
@@ -215,6 +215,32 @@ class TapeDeck {
   std::uint32_t sequenceAgain = 0;  // a block that played nothing moved on while sequencing
   std::uint32_t idleSteps = 0;      // blocks walked and empty pulses queued since time last passed
 };
+
+// Host access and the clock are on every port read's path: defined here so
+// they inline.
+inline std::uint32_t TapeDeck::FrameClock() const { return host != nullptr ? host->GetFrameClock() : 0; }
+
+inline void TapeDeck::RequestFullSpeed(std::uint32_t on) const {
+  if (host != nullptr) host->SetFullSpeed(on);
+}
+
+inline std::uint16_t TapeDeck::Register(std::uint32_t number) const {
+  std::uint32_t value = 0;
+  if (host != nullptr) host->GetRegister(number, &value);
+  return static_cast<std::uint16_t>(value);
+}
+
+inline std::uint8_t TapeDeck::MemoryByte(std::uint16_t address) const {
+  std::uint8_t value = 0;
+  if (host != nullptr) host->ReadMemory(address, &value);
+  return value;
+}
+
+inline void TapeDeck::SyncClock() {
+  const std::uint32_t clock = FrameClock();
+  untilEdge -= static_cast<std::int32_t>(clock - lastClock);
+  lastClock = clock;
+}
 
 inline void TapeDeck::QueuePulse(std::uint32_t length) {
   untilEdge += static_cast<std::int32_t>(length);

@@ -215,7 +215,7 @@ void TapeDeck::ResetDeck() {
   blockIndex = 0;
   edgeHandler = nullptr;
   tapeEnded = 0;
-  idleSteps = 0;
+  walkGuard.Restart();
   state = DECK_STOPPED;
   Notify(TAPE_EVENT_STATE, DECK_STOPPED);
 }

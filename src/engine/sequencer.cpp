@@ -22,16 +22,7 @@ constexpr std::uint32_t LONGEST_PAUSE_MS = 30000;
 constexpr std::uint32_t LAST_BLOCK_PAUSE_MS = 1000;
 constexpr std::int32_t PAUSE_FLIP_PERIOD = 3500000;  // one second of T-states
 
-// Steps without time passing (blocks walked, empty pulses queued) after which
-// the tape counts as going round blocks that play nothing: every block four
-// times over, plus room for a loop or call sequence of 65535 passes.
-constexpr std::uint32_t IDLE_STEP_ALLOWANCE = 8 * 65536;
-
 enum class Walk { Continue, Stop };  // Stop: a block started, or the deck stopped on one
-
-std::uint32_t IdleStepLimit(std::int32_t blockCount) {
-  return 4u * static_cast<std::uint32_t>(blockCount) + IDLE_STEP_ALLOWANCE;
-}
 
 Walk Skip(TapeDeck& deck) {
   ++deck.blockIndex;
@@ -209,13 +200,16 @@ Walk SequenceBlock(TapeDeck& deck, const TapeBlock& block) {
   }
 }
 
+WalkPosition PositionOf(const TapeDeck& deck) {
+  return WalkPosition{deck.blockIndex, deck.loopStart, deck.loopCount, deck.callBlock, deck.callNext};
+}
+
 // Walks from blockIndex until a block starts or the deck stops on one. False
-// when the tape ran out, or went round blocks that play nothing for too long.
+// when the tape ran out, or goes round blocks that play nothing.
 bool WalkBlocks(TapeDeck& deck) {
   const std::int32_t count = deck.blockList->GetCount();
-  const std::uint32_t limit = IdleStepLimit(count);
   while (deck.blockIndex >= 0 && deck.blockIndex < count) {
-    if (++deck.idleSteps > limit) return false;
+    if (!deck.walkGuard.Step(PositionOf(deck), count)) return false;
     if (SequenceBlock(deck, *deck.blockList->GetBlock(deck.blockIndex)) == Walk::Stop) return true;
   }
   return false;
@@ -315,7 +309,7 @@ void TapeDeck::EndOfTape() {
   Halt();
   blockIndex = 0;
   tapeEnded = 1;
-  idleSteps = 0;
+  walkGuard.Restart();
   Notify(TAPE_EVENT_BLOCK, 0);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "contract/plugin_interfaces.h"
+#include "engine/walk_guard.h"
 #include "tape/tape_block_list.h"
 
 namespace reelbox {
@@ -213,7 +214,7 @@ class TapeDeck {
   std::uint32_t handlerDue = 0;     // a start operation asked for its handler to run
   std::uint32_t sequencing = 0;     // NextBlock's loop is running
   std::uint32_t sequenceAgain = 0;  // a block that played nothing moved on while sequencing
-  std::uint32_t idleSteps = 0;      // blocks walked and empty pulses queued since time last passed
+  WalkGuard walkGuard;              // ends walks that go round blocks that play nothing
 };
 
 // Host access and the clock are on every port read's path: defined here so
@@ -245,7 +246,7 @@ inline void TapeDeck::SyncClock() {
 inline void TapeDeck::QueuePulse(std::uint32_t length) {
   untilEdge += static_cast<std::int32_t>(length);
   currentPulse = length;
-  idleSteps = length != 0 ? 0 : idleSteps + 1;
+  walkGuard.Pulse(length);
 }
 
 inline void TapeDeck::RecordEdge() {

@@ -29,7 +29,7 @@ bool TapeDeck::Play() {
     lastClock = 0;
     lastEdgeTime = 0;
     currentPulse = 0;
-    idleSteps = 0;
+    walkGuard.Restart();
     if (StopsTheTape(CurrentBlock())) ++blockIndex;
     NextBlock();
   }
@@ -83,7 +83,7 @@ void TapeDeck::GoToBlock(std::int32_t index) {
   untilEdge = 0;
   loopStart = 0;
   lastClock = 0;
-  idleSteps = 0;
+  walkGuard.Restart();
   if (state == DECK_PLAYING || state == DECK_PAUSED) NextBlock();
 }
 

@@ -165,8 +165,17 @@ TEST(DeckFlow, TapesThatGoRoundNothingEnd) {
 }
 
 // The guard against tapes that go round nothing leaves long walks of real
-// tapes alone: a message looped 1000 times, a tone looped 65535 times.
+// tapes alone: a message looped 1000 times, eleven blocks of no signal looped
+// 65535 times (720,885 steps with no time passing), a tone looped 65535 times.
 TEST(DeckFlow, LongWellFormedLoopsPlayInFull) {
+  DeckHarness texts;
+  std::vector<Bytes> blocks = {LoopStart(65535)};
+  for (int i = 0; i < 10; ++i) blocks.push_back(TextDescription("t"));
+  blocks.insert(blocks.end(), {LoopEnd(), Mark(100)});
+  texts.Load(blocks);
+  texts.Deck().Play();
+  EXPECT_EQ((std::vector<std::int64_t>{100}), PulseLengths(texts.Run(), 0));
+
   DeckHarness harness;
   harness.Load({LoopStart(1000), MessageBlock(1, "m"), LoopEnd(), Mark(100)});
   harness.Events();

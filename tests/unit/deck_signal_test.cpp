@@ -51,7 +51,10 @@ TEST_P(StandardBlockTest, PlaysPilotSyncsEveryBitAndThePause) {
 
 INSTANTIATE_TEST_SUITE_P(Flags, StandardBlockTest,
                          ::testing::Values(FlagCase{0x00, 8064}, FlagCase{0x01, 8064}, FlagCase{0xFE, 8064},
-                                           FlagCase{0xFF, 3220}));
+                                           FlagCase{0xFF, 3220}),
+                         [](const ::testing::TestParamInfo<FlagCase>& info) {
+                           return "flag_" + std::to_string(info.param.flag);
+                         });
 
 TEST(DeckSignal, EdgesAlternateFromTheHighLevel) {
   DeckHarness harness;
@@ -221,7 +224,10 @@ TEST_P(PauseTest, FlipsOnceASecondUntilTheLastOneAndAHalf) {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, PauseTest,
                          ::testing::Values(PauseCase{2000, 0}, PauseCase{2400, 0}, PauseCase{3000, 1},
-                                           PauseCase{5000, 3}, PauseCase{40000, 28}));
+                                           PauseCase{5000, 3}, PauseCase{40000, 28}),
+                         [](const ::testing::TestParamInfo<PauseCase>& info) {
+                           return std::to_string(info.param.ms) + "ms";
+                         });
 
 TEST(DeckSignal, TheLastBlockPausesOneSecondWhateverItsPause) {
   for (std::uint16_t ms : {0, 200, 5000}) {

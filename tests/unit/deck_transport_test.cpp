@@ -177,6 +177,7 @@ TEST_F(TransportTest, OtherCommandsSetTheirOptions) {
 // Bytes at PC (the instruction after the port read) and whether they are a
 // loader's edge-sampling loop.
 struct LoopCase {
+  const char* name;
   std::vector<std::uint8_t> bytes;
   std::vector<std::uint8_t> before;  // the three bytes before PC
   bool loader;
@@ -198,17 +199,21 @@ TEST_P(LoaderLoopTest, AutoPlayStartsOnlyForALoaderLoop) {
 
 INSTANTIATE_TEST_SUITE_P(
     Loops, LoaderLoopTest,
-    ::testing::Values(LoopCase{{0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, true},
-                      LoopCase{{0x00, 0xA9, 0xD8, 0xE6, 0x40, 0xCA}, {0, 0, 0}, true},
-                      LoopCase{{0xA9, 0xE6, 0x20, 0xD8, 0x00, 0x28}, {0, 0, 0}, true},
-                      LoopCase{{0x00, 0x00, 0x00, 0xA9, 0xE6, 0x40, 0x28}, {0, 0, 0}, true},
-                      LoopCase{{0x00, 0x00, 0x00, 0x00, 0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, false},
-                      LoopCase{{0xA9, 0xE6, 0x10, 0x28}, {0, 0, 0}, false},
-                      LoopCase{{0xA9, 0xE6, 0x20, 0x20}, {0, 0, 0}, false}, LoopCase{{0xA4, 0xCA}, {0x2C, 0, 0}, true},
-                      LoopCase{{0xA4, 0xC2}, {0x2C, 0, 0}, true}, LoopCase{{0xA4, 0xCA}, {0x2D, 0, 0}, false},
-                      LoopCase{{0xE6, 0x40, 0x77}, {0, 0, 0}, true}, LoopCase{{0xE6, 0x40, 0xF6}, {0, 0, 0}, true},
-                      LoopCase{{0x1F, 0xE6, 0x20, 0x4F}, {0, 0, 0}, true},
-                      LoopCase{{0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}));
+    ::testing::Values(LoopCase{"xor_and_jr_z", {0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_ret_c_and_jp_z", {0x00, 0xA9, 0xD8, 0xE6, 0x40, 0xCA}, {0, 0, 0}, true},
+                      LoopCase{"xor_and_ret_c_jr_z", {0xA9, 0xE6, 0x20, 0xD8, 0x00, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_fourth_byte", {0x00, 0x00, 0x00, 0xA9, 0xE6, 0x40, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_too_far", {0x00, 0x00, 0x00, 0x00, 0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, false},
+                      LoopCase{"and_other_bit", {0xA9, 0xE6, 0x10, 0x28}, {0, 0, 0}, false},
+                      LoopCase{"no_jump", {0xA9, 0xE6, 0x20, 0x20}, {0, 0, 0}, false},
+                      LoopCase{"inc_l_and_h_jp_z", {0xA4, 0xCA}, {0x2C, 0, 0}, true},
+                      LoopCase{"inc_l_and_h_jp_nz", {0xA4, 0xC2}, {0x2C, 0, 0}, true},
+                      LoopCase{"no_inc_l", {0xA4, 0xCA}, {0x2D, 0, 0}, false},
+                      LoopCase{"and_40_store", {0xE6, 0x40, 0x77}, {0, 0, 0}, true},
+                      LoopCase{"and_40_or", {0xE6, 0x40, 0xF6}, {0, 0, 0}, true},
+                      LoopCase{"rra_and_ld_c", {0x1F, 0xE6, 0x20, 0x4F}, {0, 0, 0}, true},
+                      LoopCase{"rra_and_ld_c_other", {0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}),
+    [](const ::testing::TestParamInfo<LoopCase>& info) { return info.param.name; });
 
 TEST(AutoPlay, TestsAtMostOnceAFrame) {
   DeckHarness harness;

@@ -99,10 +99,10 @@ bool IsXorSamplingLoop(const TapeDeck& deck, std::uint16_t address) {
 // Three more loop shapes, each recognised by its bytes around the address.
 bool IsOtherSamplingLoop(const TapeDeck& deck, std::uint16_t address) {
   auto at = [&](int offset) { return ByteAt(deck, address, offset); };
-  const bool andHJump = at(-3) == 0x2C && at(0) == 0xA4 && (at(1) == 0xCA || at(1) == 0xC2);
+  const bool incLAndH = at(-3) == 0x2C && at(0) == 0xA4 && (at(1) == 0xCA || at(1) == 0xC2);
   const bool andEarStore = at(0) == 0xE6 && at(1) == 0x40 && (at(2) == 0x77 || at(2) == 0xF6);
   const bool rotateAndMask = at(0) == 0x1F && at(1) == 0xE6 && at(2) == 0x20 && at(3) == 0x4F;
-  return andHJump || andEarStore || rotateAndMask;
+  return incLAndH || andEarStore || rotateAndMask;
 }
 
 }  // namespace
@@ -118,6 +118,7 @@ HResult TapeDeck::Attach(IEmulatedMachine* machine, IDevice* owner) {
   void* found = nullptr;
   const HResult query = machine->QueryInterface(IID_IHostRegistry, &found);
   if (Failed(query)) return query;
+  if (found == nullptr) return RESULT_FAIL;
   auto* registry = static_cast<IHostRegistry*>(found);
   HResult result = RESULT_OK;
   if (InputPlaybackRunning(*this, *registry)) {
@@ -136,7 +137,7 @@ HResult TapeDeck::Attach(IEmulatedMachine* machine, IDevice* owner) {
   return result;
 }
 
-// The save trap stays: the host drops its traps with the machine.
+// The save trap is left in place; Attach adds it again while recording.
 HResult TapeDeck::Detach() {
   delete[] edgeLog;
   edgeLog = nullptr;

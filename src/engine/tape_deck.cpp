@@ -20,7 +20,7 @@ TapeDeck::TapeDeck(TapeBlockList* list) : blockList(list) {
   ResetDeck();
 }
 
-// The deck's settings are written by the settings code before this runs.
+// Saving the deck's own settings through settingsStore comes with the settings code.
 TapeDeck::~TapeDeck() {
   Detach();
   SafeRelease(settingsStore);

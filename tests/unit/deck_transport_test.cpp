@@ -9,8 +9,6 @@
 namespace reelbox::test {
 namespace {
 
-constexpr std::int64_t SECOND = 3500000;
-
 // Tones told apart by their pulse lengths (100, 101, ...).
 std::vector<Bytes> Marks(int count) {
   std::vector<Bytes> blocks;
@@ -93,12 +91,6 @@ TEST_F(TransportTest, PauseKeepsThePulseUnderWay) {
   harness.NextFrame();
   EXPECT_EQ(DECK_PLAYING, Deck().state);
   EXPECT_EQ((std::vector<std::int64_t>{60000 - 9888}), PulseLengths(harness.Run(1), harness.Now()));
-}
-
-TEST_F(TransportTest, PauseOnlyPausesAPlayingDeck) {
-  harness.Load(Marks(2));
-  EXPECT_FALSE(Deck().Pause());
-  EXPECT_EQ(DECK_STOPPED, Deck().state);
 }
 
 // Stopped during the pause after a data block, the deck stands on the next
@@ -452,17 +444,6 @@ TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldKeepsWhatFits) {
   ASSERT_NE(nullptr, block);
   EXPECT_EQ(0xFFFF, ReadU16(block->data + 3));
   EXPECT_EQ(0xFFFFu - 2 + 7, block->size);
-}
-
-TEST(DeckEvents, ResetAndPlayPostTheirStates) {
-  DeckHarness harness;
-  harness.Load(Marks(1));
-  harness.Deck().Play();
-  const std::vector<TapeEvent> expected = {
-      {TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, 0}, {TAPE_EVENT_STATE, DECK_PLAYING}};
-  EXPECT_EQ(expected, harness.Events());
-  EXPECT_EQ((std::vector<std::int64_t>{100}), PulseLengths(harness.Run(), 0));
-  EXPECT_LT(harness.Now(), SECOND);
 }
 
 }  // namespace

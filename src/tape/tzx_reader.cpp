@@ -105,6 +105,11 @@ bool ReadCount(ByteCursor& cursor, std::uint8_t width, std::uint32_t* count) {
 constexpr std::size_t MAX_BLOCK_SIZE = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t MAX_BLOCK_COUNT = std::numeric_limits<std::int32_t>::max();
 
+// The list's own identifiers for sampled pieces, whose bodies hold pointers
+// that the deck and the list follow: a file block with one of them is refused,
+// never made a block that would hand its bytes over as pointers.
+bool IsPrivateIdentifier(std::uint8_t id) { return id >= BLOCK_CSW_PIECE; }
+
 // Calls onBlock(start, length) for each block in turn. Every length is checked
 // here, before anything reads the block's body.
 template <typename OnBlock>
@@ -112,7 +117,7 @@ HResult ForEachBlock(const std::uint8_t* data, std::size_t size, OnBlock onBlock
   ByteCursor cursor(data, size);
   while (!cursor.AtEnd()) {
     const std::size_t length = TzxBlockLength(cursor.Here(), cursor.Remaining());
-    if (length == 0 || length > MAX_BLOCK_SIZE) return TAPE_E_BADFORMAT;
+    if (length == 0 || length > MAX_BLOCK_SIZE || IsPrivateIdentifier(*cursor.Here())) return TAPE_E_BADFORMAT;
     const HResult result = onBlock(cursor.Here(), length);
     if (Failed(result)) return result;
     cursor.Skip(length);

@@ -134,6 +134,17 @@ TEST_F(TzxReader, UndefinedIdentifiersAreSkippedByTheirLength) {
   EXPECT_EQ(17u, list.GetBlock(0)->size);
 }
 
+// 0xF0 and above are the list's sampled pieces, whose bodies hold pointers.
+TEST_F(TzxReader, BlockWithAPrivateIdentifierRefusesTheFile) {
+  for (std::uint8_t id : {0xF0, 0xF1, 0xFF}) {
+    LoadPreviousTape();
+    Bytes body(16, 0);
+    body[0] = 0x41;  // what would be read as a routine's address
+    EXPECT_EQ(TAPE_E_BADFORMAT, Read(TzxFile({test::Pause(0), test::Concat({{id, 16, 0, 0, 0}, body})})));
+    EXPECT_EQ(0, list.GetCount());
+  }
+}
+
 TEST_F(TzxReader, VersionNumbersDoNotMatter) {
   const std::vector<Bytes> blocks = {test::Standard(test::DataBlockData(0xFF, 10)), test::Pause(100)};
   for (auto version : {std::pair<int, int>{1, 10}, {1, 13}, {1, 20}, {0, 0}, {2, 1}}) {

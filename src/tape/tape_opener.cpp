@@ -20,9 +20,8 @@ TapeFormat FormatFromPath(const char* path) {
     const char* extension;
     TapeFormat format;
   };
-  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap},
-                                      {".csw", TapeFormat::Csw}, {".voc", TapeFormat::Voc},
-                                      {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
+  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap}, {".csw", TapeFormat::Csw},
+                                      {".voc", TapeFormat::Voc}, {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
   for (const Entry& entry : FORMATS) {
     if (EqualsIgnoringCase(extension, entry.extension)) return entry.format;
   }

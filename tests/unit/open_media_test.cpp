@@ -25,10 +25,18 @@ TEST(TapeOpener, ExtensionIsTheTextFromTheLastDot) {
     const char* path;
     TapeFormat format;
   } cases[] = {
-      {"game.tap", TapeFormat::Tap},     {"GAME.TZX", TapeFormat::Tzx},       {"x.Blk", TapeFormat::Tap},
-      {"a.b.csw", TapeFormat::Csw},      {"s.voc", TapeFormat::Voc},          {"s.WAV", TapeFormat::Wav},
-      {"game.tzx.bak", TapeFormat::Unknown}, {"dir.tzx/game", TapeFormat::Unknown}, {"tzx", TapeFormat::Unknown},
-      {".tap", TapeFormat::Tap},         {"game.", TapeFormat::Unknown},      {"", TapeFormat::Unknown},
+      {"game.tap", TapeFormat::Tap},
+      {"GAME.TZX", TapeFormat::Tzx},
+      {"x.Blk", TapeFormat::Tap},
+      {"a.b.csw", TapeFormat::Csw},
+      {"s.voc", TapeFormat::Voc},
+      {"s.WAV", TapeFormat::Wav},
+      {"game.tzx.bak", TapeFormat::Unknown},
+      {"dir.tzx/game", TapeFormat::Unknown},
+      {"tzx", TapeFormat::Unknown},
+      {".tap", TapeFormat::Tap},
+      {"game.", TapeFormat::Unknown},
+      {"", TapeFormat::Unknown},
       {"game.tapx", TapeFormat::Unknown},
   };
   for (const auto& c : cases) EXPECT_EQ(c.format, FormatFromPath(c.path)) << c.path;
@@ -108,7 +116,8 @@ TEST_F(OpenMedia, FailedLoadTellsNobody) {
   broken[3] = 'X';
   EXPECT_EQ(TAPE_E_BADFORMAT, Open("broken.tzx", broken));
   EXPECT_EQ(TAPE_E_BADFORMAT, Open("empty-after-header.tzx", test::TzxHeader()));
-  EXPECT_EQ(static_cast<HResult>(0x80070002u), media->OpenMedia((folder.Path() / "gone.tap").string().c_str(), &host, 0));
+  EXPECT_EQ(static_cast<HResult>(0x80070002u),
+            media->OpenMedia((folder.Path() / "gone.tap").string().c_str(), &host, 0));
   EXPECT_TRUE(host.opened.empty());
   EXPECT_TRUE(host.notified.empty());
   EXPECT_EQ(0u, plugin->RecorderWindow()->tapeInserted);
@@ -120,9 +129,8 @@ TEST_F(OpenMedia, TildeInTheFileNameForbidsRecording) {
     const Bytes* file;
     std::uint32_t recordDisabled;
   } cases[] = {
-      {"saved.tzx", &TZX_FILE, 0},           {"saved~1.tzx", &TZX_FILE, 1},
-      {"snap~shots/saved.tzx", &TZX_FILE, 0}, {"saved.tap", &TAP_FILE, 0},
-      {"extracted~.tap", &TAP_FILE, 1},
+      {"saved.tzx", &TZX_FILE, 0}, {"saved~1.tzx", &TZX_FILE, 1},    {"snap~shots/saved.tzx", &TZX_FILE, 0},
+      {"saved.tap", &TAP_FILE, 0}, {"extracted~.tap", &TAP_FILE, 1},
   };
   for (const auto& c : cases) {
     ASSERT_EQ(RESULT_OK, Open(c.name, *c.file)) << c.name;

@@ -83,8 +83,8 @@ TEST_F(PluginObject, InterfacesShareOneIdentityAndOneCount) {
   // One reference from creation and seven queries, the last two of them
   // through the object's identity (media).
   EXPECT_EQ(9u, device->AddRef());
-  for (IUnknown* reference : std::vector<IUnknown*>{unknown, toolWindow, device, deviceFromWindow, options, media,
-                                                    media, device}) {
+  for (IUnknown* reference :
+       std::vector<IUnknown*>{unknown, toolWindow, device, deviceFromWindow, options, media, media, device}) {
     reference->Release();
   }
   void* out = UNTOUCHED;

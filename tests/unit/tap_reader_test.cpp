@@ -1,3 +1,5 @@
+#include "tape/tap_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 
 #include "platform/file.h"
 #include "tape/byte_cursor.h"
-#include "tape/tap_reader.h"
 #include "tape_files.h"
 
 namespace reelbox {

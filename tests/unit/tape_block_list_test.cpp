@@ -1,3 +1,5 @@
+#include "tape/tape_block_list.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 
 #include "tape/byte_cursor.h"
 #include "tape/tap_reader.h"
-#include "tape/tape_block_list.h"
 #include "tape_files.h"
 
 namespace reelbox {
@@ -55,10 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         AutoLoadCase{"ProgramWithAutoStart", {Standard(PROGRAM_LINE_10), Standard(BODY)}, Program},
         AutoLoadCase{"ProgramFollowedByTone", {Standard(PROGRAM_LINE_10), Tone(2168, 3223)}, None},
         AutoLoadCase{"ProgramInTurboBlocks", {Turbo(PROGRAM_LINE_10), Turbo(BODY)}, Program},
-        AutoLoadCase{"ControlBlocksBeforeHeaderAreSkipped",
-                     {Text(0x30, "side A"), Pause(500), test::DirectRecording(4), Standard(PROGRAM_LINE_10),
-                      Standard(BODY)},
-                     Program},
+        AutoLoadCase{
+            "ControlBlocksBeforeHeaderAreSkipped",
+            {Text(0x30, "side A"), Pause(500), test::DirectRecording(4), Standard(PROGRAM_LINE_10), Standard(BODY)},
+            Program},
         AutoLoadCase{"TwentyByteHeader",
                      {Standard([] {
                         Bytes data = PROGRAM_LINE_10;
@@ -79,8 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                      None},
         AutoLoadCase{"ToneBeforeHeader", {Tone(2168, 100), Standard(PROGRAM_LINE_10), Standard(BODY)}, None},
         AutoLoadCase{"HeaderIsLastBlock", {Standard(PROGRAM_LINE_10)}, None},
-        AutoLoadCase{"BodyWithHeaderFlag", {Standard(PROGRAM_LINE_10), Standard(test::DataBlockData(0x00, 120))},
-                     None},
+        AutoLoadCase{"BodyWithHeaderFlag", {Standard(PROGRAM_LINE_10), Standard(test::DataBlockData(0x00, 120))}, None},
         AutoLoadCase{"EmptyBody", {Standard(PROGRAM_LINE_10), Standard({})}, None},
         AutoLoadCase{"FirstBlockIsData", {Standard(BODY), Standard(PROGRAM_LINE_10), Standard(BODY)}, None}),
     [](const testing::TestParamInfo<AutoLoadCase>& info) { return std::string(info.param.name); });
@@ -161,8 +161,8 @@ TEST(TapeBlockList, StandardBlockOf2722BytesAtIndex3IsNotRomLoadable) {
   EXPECT_EQ(1u, list.IsRomLoadable(2));
 
   // One place earlier it follows the tape's standardOnly.
-  const Bytes shifted = test::Concat({test::TapRecord(PROGRAM_LINE_10), test::TapRecord(BODY),
-                                      test::TapRecord(test::DataBlockData(0xFF, 2720))});
+  const Bytes shifted = test::Concat(
+      {test::TapRecord(PROGRAM_LINE_10), test::TapRecord(BODY), test::TapRecord(test::DataBlockData(0xFF, 2720))});
   ASSERT_EQ(RESULT_OK, ParseTap(list, shifted.data(), shifted.size()));
   EXPECT_EQ(1u, list.IsRomLoadable(2));
   list.standardOnly = 0;

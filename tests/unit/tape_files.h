@@ -186,9 +186,9 @@ inline Bytes ReadWholeFile(const std::filesystem::path& path) {
 // The folder of tapes made by other tools; tests that need it skip without it.
 inline std::filesystem::path SharedTapes() { return std::filesystem::path(REELBOX_SHARED_TAPES); }
 
-#define REELBOX_REQUIRE_SHARED_TAPES()                                                                     \
-  do {                                                                                                     \
-    if (!std::filesystem::is_directory(::reelbox::test::SharedTapes()))                                   \
+#define REELBOX_REQUIRE_SHARED_TAPES()                                                                   \
+  do {                                                                                                   \
+    if (!std::filesystem::is_directory(::reelbox::test::SharedTapes()))                                  \
       GTEST_SKIP() << "shared tapes folder " << ::reelbox::test::SharedTapes().string() << " is absent"; \
   } while (0)
 

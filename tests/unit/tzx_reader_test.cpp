@@ -1,3 +1,5 @@
+#include "tape/tzx_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 
 #include "platform/file.h"
 #include "tape/byte_cursor.h"
-#include "tape/tzx_reader.h"
 #include "tape_files.h"
 
 namespace reelbox {
@@ -148,7 +149,8 @@ TEST_F(TzxReader, BlockWithAPrivateIdentifierRefusesTheFile) {
 TEST_F(TzxReader, VersionNumbersDoNotMatter) {
   const std::vector<Bytes> blocks = {test::Standard(test::DataBlockData(0xFF, 10)), test::Pause(100)};
   for (auto version : {std::pair<int, int>{1, 10}, {1, 13}, {1, 20}, {0, 0}, {2, 1}}) {
-    const Bytes file = TzxFile(blocks, static_cast<std::uint8_t>(version.first), static_cast<std::uint8_t>(version.second));
+    const Bytes file =
+        TzxFile(blocks, static_cast<std::uint8_t>(version.first), static_cast<std::uint8_t>(version.second));
     ASSERT_EQ(RESULT_OK, Read(file)) << version.first << "." << version.second;
     EXPECT_EQ(2, list.GetCount());
   }
@@ -249,10 +251,10 @@ std::vector<StandardOnlyCase> StandardOnlyCases() {
       {"shorter name", {header("CHIP FAC"), data}, 1},
       {"chip fact as data, not header",
        {test::Standard([] {
-          Bytes block = test::HeaderData(3, "CHIP FACT", 20, 32768);
-          block[0] = 0xFF;
-          return block;
-        }())},
+         Bytes block = test::HeaderData(3, "CHIP FACT", 20, 32768);
+         block[0] = 0xFF;
+         return block;
+       }())},
        1},
   };
 }

@@ -27,6 +27,7 @@ class TapeBlockList {
   std::int32_t GetCount() const { return count; }
   // A record from the list's own pool, for readers that make many blocks; it is
   // freed with the list's other blocks and must be appended to this list.
+  // Throws std::bad_alloc when the pool cannot grow.
   TapeBlock* NewBlock();
   // Room in the index for blocks more blocks, for readers that count first.
   void Reserve(std::size_t blocks);

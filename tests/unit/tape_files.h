@@ -178,11 +178,6 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-inline Bytes ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // The folder of tapes made by other tools; tests that need it skip without it.
 inline std::filesystem::path SharedTapes() { return std::filesystem::path(REELBOX_SHARED_TAPES); }
 

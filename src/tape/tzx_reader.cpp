@@ -127,7 +127,7 @@ HResult ForEachBlock(const std::uint8_t* data, std::size_t size, OnBlock onBlock
 
 // A block that runs past the end refuses the whole file: the blocks must end
 // exactly at the end of the file. Jumps, loops, calls and selections name
-// blocks by index, so the part of a cut tape is not a tape one could play.
+// blocks by index, so what is left of a cut tape need not play as the whole did.
 HResult CountBlocks(const std::uint8_t* data, std::size_t size, std::size_t* count) {
   *count = 0;
   HResult result = ForEachBlock(data, size, [count](const std::uint8_t*, std::size_t) {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "deck_harness.h"
-#include "tzx_test_loader.h"
+#include "tape/tzx_reader.h"
 
 namespace reelbox::test {
 namespace {
@@ -223,7 +223,7 @@ TEST(DeckFlow, SharedTzxFilesPlayToTheirEnd) {
   for (const std::filesystem::path& file : files) {
     DeckHarness harness;
     harness.machine.is48KMode = 1;
-    LoadTzxForTest(harness.Tape(), file.string());
+    ReadTzxFile(harness.Tape(), file.string().c_str());
     harness.Deck().ResetDeck();
     if (harness.Tape().GetCount() == 0) continue;
     EXPECT_TRUE(PlayToTheEnd(harness, 50 * 600)) << file;
@@ -256,7 +256,7 @@ TEST(DeckFlow, SharedTzxFilesPlayTheirSignal) {
   if (!std::filesystem::is_directory(directory)) GTEST_SKIP() << "no shared tapes at " << directory;
   for (const SharedCase& sample : cases) {
     DeckHarness harness;
-    ASSERT_GT(LoadTzxForTest(harness.Tape(), (directory / sample.file).string()), 0) << sample.file;
+    ASSERT_EQ(RESULT_OK, ReadTzxFile(harness.Tape(), (directory / sample.file).string().c_str())) << sample.file;
     harness.Deck().ResetDeck();
     harness.Deck().Play();
     EXPECT_EQ(sample.pulses, PulseLengths(harness.Run(), 0)) << sample.file;

@@ -276,18 +276,6 @@ const TapeBlock* TapeDeck::CurrentBlock() const {
   return blockList->GetBlock(blockIndex);
 }
 
-void TapeDeck::CallHandler() {
-  handlerDue = 1;
-  if (dispatching || sequencing) return;
-  dispatching = 1;
-  while (handlerDue && edgeHandler != nullptr) {
-    handlerDue = 0;
-    (this->*edgeHandler)();
-  }
-  handlerDue = 0;
-  dispatching = 0;
-}
-
 // A block that played nothing moves on from inside the walk; the walk then
 // goes round again instead of nesting, however many such blocks follow.
 void TapeDeck::NextBlock() {

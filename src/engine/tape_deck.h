@@ -217,8 +217,8 @@ class TapeDeck {
   WalkGuard walkGuard;              // ends walks that go round blocks that play nothing
 };
 
-// Host access and the clock are on every port read's path: defined here so
-// they inline.
+// Host access, the clock and the handler call are on every port read's path:
+// defined here so they inline.
 inline std::uint32_t TapeDeck::FrameClock() const { return host != nullptr ? host->GetFrameClock() : 0; }
 
 inline void TapeDeck::RequestFullSpeed(std::uint32_t on) const {
@@ -241,6 +241,18 @@ inline void TapeDeck::SyncClock() {
   const std::uint32_t clock = FrameClock();
   untilEdge -= static_cast<std::int32_t>(clock - lastClock);
   lastClock = clock;
+}
+
+inline void TapeDeck::CallHandler() {
+  handlerDue = 1;
+  if (dispatching || sequencing) return;
+  dispatching = 1;
+  while (handlerDue && edgeHandler != nullptr) {
+    handlerDue = 0;
+    (this->*edgeHandler)();
+  }
+  handlerDue = 0;
+  dispatching = 0;
 }
 
 inline void TapeDeck::QueuePulse(std::uint32_t length) {

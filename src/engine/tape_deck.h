@@ -91,6 +91,12 @@ class TapeDeck {
   bool WatchForFlashLoad();  // true when it handed the phase to a flash-load handler
   void FlashLoadBytes();
   void FlashLoadInlineBytes();
+  void ContinueAfterFlashLoad(const TapeBlock& block, std::uint8_t flag);
+  bool FlashLoadMayAct();
+  void HandBackToSound();
+  void RestartBitWait(std::uint8_t mask);
+  void ToggleBorder();
+  void DeliverInlineByte(std::uint8_t* l, std::uint8_t* b);
 
   // --- emulation loop (emulation_loop.cpp) ---
   HResult Attach(IEmulatedMachine* machine, IDevice* owner);

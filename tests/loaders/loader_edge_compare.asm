@@ -1,6 +1,7 @@
 ; Leader measured one pulse at a time with LD A,B; CP n, the sync found as the
 ; first short pulse after at least two tone pulses; byte loop calling the edge
-; routine twice, four bytes apart.
+; routine twice, four bytes apart. The leader uses E as scratch, so the length
+; is taken again from the request before the bytes are read.
 include "header.inc"
 include "prologue.inc"
 include "wait_for_tone.inc"
@@ -19,6 +20,7 @@ ld_pulse:
         ld a,h
         cp $02
         jr c,ld_leader
+        ld de,(length)
         jp ld_synced
 ld_tone_pulse:
         inc h

@@ -1,6 +1,7 @@
 // Byte flash loading: a recognised loader's byte loop receives a whole byte at
 // each call of its edge routine, its registers set as if it had read the first
 // seven bits, so that its own last step reads bit 0.
+#include "engine/loader_signatures.h"
 #include "engine/machine_access.h"
 #include "engine/tape_deck.h"
 
@@ -9,17 +10,8 @@ namespace {
 
 constexpr std::uint8_t OPCODE_IN_A_N = 0xDB;
 constexpr std::uint8_t PORT_ULA = 0xFE;
-constexpr std::uint8_t OPCODE_RET_NC = 0xD0;
-constexpr std::uint8_t OPCODE_JR_NC = 0x30;
-constexpr std::uint8_t OPCODE_JP_NC = 0xD2;
-constexpr std::uint8_t OPCODE_CALL = 0xCD;
-constexpr std::uint8_t OPCODE_LD_A_N = 0x3E;
-constexpr std::uint8_t OPCODE_CP_B = 0xB8;
-constexpr std::uint8_t OPCODE_PREFIX_CB = 0xCB;
-constexpr std::uint8_t OPCODE_RL_L = 0x15;
 
-// Memory reads of recognition must cost the emulated CPU no time: the host's
-// frame clock is put back afterwards.
+// Puts the host's frame clock back when it goes out of scope.
 class FrameClockKeeper {
  public:
   explicit FrameClockKeeper(IEmulatedMachine* host) : host_(host), clock_(host->GetFrameClock()) {}
@@ -34,84 +26,10 @@ class FrameClockKeeper {
 
 bool IsByteLoopType(std::int32_t type) { return type >= 1 && type <= 3; }
 
-// Distance from the loader's return address to the operand of its LD A,n
-// (the bit threshold).
-int ThresholdOffset(std::int32_t type) {
-  switch (type) {
-    case 1:
-      return 2;
-    case 2:
-      return 3;
-    case 3:
-    case 4:
-    case 5:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
-// LD A,n; CP B; RL L; LD B,n; JP NC after the return.
-bool HasByteLoopTail(const MachineAccess& machine, std::uint16_t base) {
-  return machine.Byte(Offset(base, 1)) == OPCODE_LD_A_N && machine.Byte(Offset(base, 3)) == OPCODE_CP_B &&
-         machine.Byte(Offset(base, 4)) == OPCODE_PREFIX_CB && machine.Byte(Offset(base, 5)) == OPCODE_RL_L &&
-         machine.Byte(Offset(base, 8)) == OPCODE_JP_NC;
-}
-
-// Two calls of the edge routine in line: LD A,n; LD A,n; CP B; RL L; JP NC.
-bool HasInlineTail(const MachineAccess& machine, std::uint16_t base) {
-  return machine.Byte(Offset(base, 1)) == OPCODE_LD_A_N && machine.Byte(Offset(base, 3)) == OPCODE_LD_A_N &&
-         machine.Byte(Offset(base, 5)) == OPCODE_CP_B && machine.Byte(Offset(base, 6)) == OPCODE_PREFIX_CB &&
-         machine.Byte(Offset(base, 7)) == OPCODE_RL_L && machine.Byte(Offset(base, 10)) == OPCODE_JP_NC;
-}
-
-bool IsRetNcCall(const MachineAccess& machine, std::uint16_t retAt, int callOffset, int secondRetOffset) {
-  return machine.Byte(retAt) == OPCODE_RET_NC && machine.Byte(Offset(retAt, callOffset)) == OPCODE_CALL &&
-         machine.Byte(Offset(retAt, secondRetOffset)) == OPCODE_RET_NC;
-}
-
-std::int32_t ClassifyInlineLoader(const MachineAccess& machine, std::uint16_t r1) {
-  std::int32_t type = 0;
-  std::uint16_t base = r1;
-  if (IsRetNcCall(machine, r1, 1, 4)) {
-    type = 4;  // in the first of the two calls
-    base = Offset(r1, 4);
-  } else if (IsRetNcCall(machine, r1, -3, -4)) {
-    type = 5;  // in the second call
-  } else if (IsRetNcCall(machine, r1, 5, 8)) {
-    type = 4;
-    base = Offset(r1, 8);
-  } else if (IsRetNcCall(machine, r1, -3, -8)) {
-    type = 5;
-  }
-  return type != 0 && HasInlineTail(machine, base) ? type : 0;
-}
-
-std::int32_t ClassifyDataLoader(IEmulatedMachine* host) {
+// Recognition reads memory, which must cost the emulated CPU no time.
+std::int32_t ClassifyLoaderKeepingClock(IEmulatedMachine* host) {
   const FrameClockKeeper clock(host);
-  const MachineAccess machine(host);
-  const std::uint16_t sp = machine.Register(REG_SP);
-  const std::uint16_t r1 = machine.Word(sp);
-  const std::uint16_t r2 = machine.Word(Offset(sp, 2));
-  std::int32_t type = 0;
-  std::uint16_t base = r2;
-  switch (machine.Byte(r2)) {
-    case OPCODE_RET_NC:
-      type = 1;
-      break;
-    case OPCODE_JR_NC:
-      type = 2;
-      base = Offset(r2, 1);
-      break;
-    case OPCODE_JP_NC:
-      type = 3;
-      base = Offset(r2, 2);
-      break;
-    default:
-      break;
-  }
-  if (type != 0 && HasByteLoopTail(machine, base)) return type;
-  return ClassifyInlineLoader(machine, r1);
+  return ClassifyDataLoader(MachineAccess(host));
 }
 
 std::uint8_t PlusBit(std::uint8_t value, bool bit) { return static_cast<std::uint8_t>(value + (bit ? 1 : 0)); }
@@ -124,7 +42,7 @@ bool TapeDeck::WatchForFlashLoad() {
   if (machine.Byte(Offset(machine.Register(REG_PC), -2)) != OPCODE_IN_A_N) return false;
 
   flashLoadWatch = 0;
-  const std::int32_t type = ClassifyDataLoader(host);
+  const std::int32_t type = ClassifyLoaderKeepingClock(host);
   // Both kinds of byte flash load need the option and no input recording.
   if (!flashLoading || inputRecording) return false;
   if (IsByteLoopType(type)) {
@@ -175,7 +93,7 @@ void TapeDeck::ToggleBorder() {
 void TapeDeck::FlashLoadBytes() {
   if (!FlashLoadMayAct()) return;
   if (bytesLeft <= 3) return HandBackToSound();  // the last bytes play as sound
-  const std::int32_t type = ClassifyDataLoader(host);
+  const std::int32_t type = ClassifyLoaderKeepingClock(host);
   if (hostRealTime || !IsByteLoopType(type)) {
     flashLoadWatch = 1;
     return HandBackToSound();
@@ -206,7 +124,7 @@ void TapeDeck::FlashLoadBytes() {
 void TapeDeck::FlashLoadInlineBytes() {
   if (!FlashLoadMayAct()) return;
   if (bytesLeft <= 4) return HandBackToSound();
-  const std::int32_t type = ClassifyDataLoader(host);
+  const std::int32_t type = ClassifyLoaderKeepingClock(host);
   if (hostRealTime || (type != 4 && type != 5)) return HandBackToSound();
 
   const MachineAccess machine(host);

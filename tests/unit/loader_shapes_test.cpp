@@ -1,0 +1,123 @@
+// The loop shapes the deck recognises, read from code in scripted memory: the
+// 48K ROM's own loader, and each assembled test loader, which must have the
+// leader or edge loop and the byte loop it is named after.
+#include <gtest/gtest.h>
+
+#include "engine/loader_signatures.h"
+#include "loader_scene.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr std::uint8_t ROM_BIT_THRESHOLD = 0xCB;  // every loader here uses the ROM's LD A,0xCB
+
+// The return addresses on the stack while the edge routine that the code at
+// `call` calls is sampling: the routine's own when it calls a one-edge routine
+// in turn, then the one after `call`, then the harness's.
+std::vector<std::uint16_t> StackInCall(const AssembledLoader& loader, std::uint16_t call) {
+  const std::uint16_t afterCall = AfterCall(loader, call);
+  const std::size_t operand = afterCall - 2 - LOADER_ORIGIN;
+  const auto target = static_cast<std::uint16_t>(loader.code[operand] | loader.code[operand + 1] << 8);
+  std::vector<std::uint16_t> stack{AfterCall(loader, loader.Label("start")), afterCall};
+  if (loader.code[target - LOADER_ORIGIN] == 0xCD) stack.push_back(AfterCall(loader, target));
+  return stack;
+}
+
+TEST(RomLoaderShape, LeaderAndByteLoopAreType1) {
+  ScriptedMachine memory;
+  PutRomLoader(memory);
+  const MachineAccess machine(&memory);
+  EXPECT_EQ(1, MatchLoaderSignature(machine, ROM_LEADER_RETURN, LeaderSignatures));
+  EXPECT_EQ(0, MatchLoaderSignature(machine, ROM_LEADER_RETURN, EdgeSignatures));
+  EnterEdgeRoutine(memory, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
+  EXPECT_EQ(1, ClassifyDataLoader(machine));
+  EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(ROM_BYTE_RETURN + ThresholdOffset(1)));
+}
+
+struct BrokenByteLoop {
+  const char* name;
+  std::uint16_t address;
+  std::uint8_t value;
+};
+
+class RomByteLoopMutationTest : public ::testing::TestWithParam<BrokenByteLoop> {};
+
+// A RET NC after the edge call is not enough: the whole comparison tail must follow.
+TEST_P(RomByteLoopMutationTest, IsNoLongerAByteLoop) {
+  ScriptedMachine memory;
+  PutRomLoader(memory);
+  memory.memory[GetParam().address] = GetParam().value;
+  EnterEdgeRoutine(memory, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
+  EXPECT_EQ(0, ClassifyDataLoader(MachineAccess(&memory)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tails, RomByteLoopMutationTest,
+                         ::testing::Values(BrokenByteLoop{"ld_a_n", 0x05CE, 0x06}, BrokenByteLoop{"cp_b", 0x05D0, 0xB9},
+                                           BrokenByteLoop{"rl_l", 0x05D2, 0x14}, BrokenByteLoop{"jp_nc", 0x05D5, 0xC3}),
+                         [](const ::testing::TestParamInfo<BrokenByteLoop>& info) { return info.param.name; });
+
+struct ShapeCase {
+  const char* loader;
+  std::int32_t leaderType;      // LeaderSignatures at the leader loop's return address
+  std::int32_t edgeType;        // EdgeSignatures there
+  std::int32_t firstCallType;   // ClassifyDataLoader in the byte loop's (first) edge call
+  std::int32_t secondCallType;  // in its second edge call; 0: the loop has one call
+};
+
+class LoaderShapeTest : public ::testing::TestWithParam<ShapeCase> {
+ protected:
+  void SetUp() override {
+    if (!ReadAssembledLoader(GetParam().loader, &loader_)) {
+      GTEST_SKIP() << "no assembled test loaders: z80asm was not found when the build was configured";
+    }
+    PutLoader(memory_, loader_);
+  }
+
+  AssembledLoader loader_;
+  ScriptedMachine memory_;
+};
+
+TEST_P(LoaderShapeTest, LeaderLoopMatchesItsSignature) {
+  const std::uint16_t leaderReturn = AfterCall(loader_, loader_.Label("ld_leader"));
+  const MachineAccess machine(&memory_);
+  EXPECT_EQ(GetParam().leaderType, MatchLoaderSignature(machine, leaderReturn, LeaderSignatures));
+  EXPECT_EQ(GetParam().edgeType, MatchLoaderSignature(machine, leaderReturn, EdgeSignatures));
+}
+
+// The calls that wait for the tone must not spend the pilot trap.
+TEST_P(LoaderShapeTest, NothingBeforeTheLeaderMatches) {
+  const MachineAccess machine(&memory_);
+  for (const char* label : {"ld_start", "ld_wait", "start"}) {
+    const std::uint16_t after = AfterCall(loader_, loader_.Label(label));
+    EXPECT_EQ(0, MatchLoaderSignature(machine, after, LeaderSignatures)) << label;
+    EXPECT_EQ(0, MatchLoaderSignature(machine, after, EdgeSignatures)) << label;
+  }
+}
+
+TEST_P(LoaderShapeTest, ByteLoopHasItsClassAndThreshold) {
+  const MachineAccess machine(&memory_);
+  const std::uint16_t firstCall = loader_.Label("ld_8_bits");
+  EnterEdgeRoutine(memory_, LoaderAfterIn(loader_), StackInCall(loader_, firstCall));
+  const std::int32_t firstType = ClassifyDataLoader(machine);
+  EXPECT_EQ(GetParam().firstCallType, firstType);
+  if (GetParam().secondCallType == 0) {
+    const std::uint16_t loopReturn = AfterCall(loader_, firstCall);
+    EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(Offset(loopReturn, ThresholdOffset(firstType))));
+    return;
+  }
+  const std::uint16_t secondReturn = AfterCall(loader_, AfterCall(loader_, firstCall));
+  EnterEdgeRoutine(memory_, LoaderAfterIn(loader_), StackInCall(loader_, secondReturn - 3));
+  EXPECT_EQ(GetParam().secondCallType, ClassifyDataLoader(machine));
+  // The second call's handler takes its threshold from the second LD A,n.
+  EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(Offset(secondReturn, ThresholdOffset(GetParam().secondCallType))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loaders, LoaderShapeTest,
+    ::testing::Values(ShapeCase{"loader_leader_inc_h", 1, 0, 1, 0}, ShapeCase{"loader_leader_dec_h", 3, 0, 2, 0},
+                      ShapeCase{"loader_leader_no_test", 2, 0, 3, 0}, ShapeCase{"loader_leader_delay_a", 5, 0, 4, 5},
+                      ShapeCase{"loader_edge_compare", 0, 4, 4, 5}, ShapeCase{"loader_edge_delay_a", 0, 6, 1, 0}),
+    [](const ::testing::TestParamInfo<ShapeCase>& info) { return std::string(info.param.loader); });
+
+}  // namespace
+}  // namespace reelbox::test

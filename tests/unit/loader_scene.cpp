@@ -20,6 +20,15 @@ std::uint16_t LoaderAfterIn(const AssembledLoader& loader) {
   return static_cast<std::uint16_t>(loader.Label("ld_sample") + 6);  // INC B; RET Z; LD A,0x7F; IN A,(0xFE)
 }
 
+std::vector<std::uint16_t> StackInCall(const AssembledLoader& loader, std::uint16_t call) {
+  const std::uint16_t afterCall = AfterCall(loader, call);
+  const std::size_t operand = afterCall - 2 - LOADER_ORIGIN;
+  const auto target = static_cast<std::uint16_t>(loader.code[operand] | loader.code[operand + 1] << 8);
+  std::vector<std::uint16_t> stack{AfterCall(loader, loader.Label("start")), afterCall};
+  if (loader.code[target - LOADER_ORIGIN] == 0xCD) stack.push_back(AfterCall(loader, target));
+  return stack;
+}
+
 void EnterEdgeRoutine(ScriptedMachine& machine, std::uint16_t afterIn, const std::vector<std::uint16_t>& returns) {
   machine.registers[REG_SP] = STACK_TOP;
   for (std::uint16_t address : returns) machine.PushWord(address);

@@ -12,6 +12,7 @@
 namespace reelbox::test {
 
 constexpr std::uint16_t ROM_LD_RETURN = 0x053F;         // SA/LD-RET, pushed by LD-BYTES
+constexpr std::uint16_t ROM_START_RETURN = 0x056E;      // LD-START, after CALL LD-EDGE-1
 constexpr std::uint16_t ROM_LEADER_RETURN = 0x0585;     // LD-LEADER, after CALL LD-EDGE-2
 constexpr std::uint16_t ROM_BYTE_RETURN = 0x05CD;       // LD-8-BITS, after CALL LD-EDGE-2
 constexpr std::uint16_t ROM_TWO_EDGES_RETURN = 0x05E6;  // LD-EDGE-2, after its first CALL LD-EDGE-1
@@ -23,6 +24,11 @@ void PutRomLoader(ScriptedMachine& machine);
 void PutLoader(ScriptedMachine& machine, const AssembledLoader& loader);
 // The test loaders' edge routine, just after its IN.
 std::uint16_t LoaderAfterIn(const AssembledLoader& loader);
+
+// The stack while the edge routine called at `call` samples: the routine's
+// own return when it calls a one-edge routine in turn, above the one after
+// `call` and the harness's.
+std::vector<std::uint16_t> StackInCall(const AssembledLoader& loader, std::uint16_t call);
 
 // PC = afterIn; the stack below STACK_TOP holds `returns`, the last on top.
 void EnterEdgeRoutine(ScriptedMachine& machine, std::uint16_t afterIn, const std::vector<std::uint16_t>& returns);

@@ -11,18 +11,6 @@ namespace {
 
 constexpr std::uint8_t ROM_BIT_THRESHOLD = 0xCB;  // every loader here uses the ROM's LD A,0xCB
 
-// The return addresses on the stack while the edge routine that the code at
-// `call` calls is sampling: the routine's own when it calls a one-edge routine
-// in turn, then the one after `call`, then the harness's.
-std::vector<std::uint16_t> StackInCall(const AssembledLoader& loader, std::uint16_t call) {
-  const std::uint16_t afterCall = AfterCall(loader, call);
-  const std::size_t operand = afterCall - 2 - LOADER_ORIGIN;
-  const auto target = static_cast<std::uint16_t>(loader.code[operand] | loader.code[operand + 1] << 8);
-  std::vector<std::uint16_t> stack{AfterCall(loader, loader.Label("start")), afterCall};
-  if (loader.code[target - LOADER_ORIGIN] == 0xCD) stack.push_back(AfterCall(loader, target));
-  return stack;
-}
-
 TEST(RomLoaderShape, LeaderAndByteLoopAreType1) {
   ScriptedMachine memory;
   PutRomLoader(memory);

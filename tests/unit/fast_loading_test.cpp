@@ -1,0 +1,299 @@
+// Pilot skip and edge detection on the scripted machine, and which of the
+// fast-loading methods act under the host's real-time flag, an input
+// recording and each option.
+#include <gtest/gtest.h>
+
+#include "deck_harness.h"
+#include "loader_scene.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr std::uint16_t PILOT = 2168;
+
+TurboTimings RomTimings() {
+  TurboTimings timings;
+  timings.pilotPulses = 3220;
+  return timings;
+}
+
+Bytes RomTimedBlock(const Bytes& body) { return TurboBlock(RomTimings(), 8, 0, RomData(0xFF, body)); }
+
+struct PilotSkipCase {
+  const char* loader;  // null: the 48K ROM's LD-LEADER
+  std::int32_t b;      // B and H after the skip; -1: left as they were
+  std::int32_t h;
+  std::size_t tonePulsesLeft;
+};
+
+class PilotSkipTest : public ::testing::TestWithParam<PilotSkipCase> {
+ protected:
+  void SetUp() override {
+    if (GetParam().loader == nullptr) {
+      PutRomLoader(harness.machine);
+      EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+      return;
+    }
+    AssembledLoader loader;
+    if (!ReadAssembledLoader(GetParam().loader, &loader)) {
+      GTEST_SKIP() << "no assembled test loaders: z80asm was not found when the build was configured";
+    }
+    PutLoader(harness.machine, loader);
+    EnterEdgeRoutine(harness.machine, LoaderAfterIn(loader), StackInCall(loader, loader.Label("ld_leader")));
+  }
+
+  DeckHarness harness;
+};
+
+// The skip happens at the first edge; then the tone has one or two pulses left.
+TEST_P(PilotSkipTest, SetsTheLeaderCountsAndCutsTheTone) {
+  const PilotSkipCase& param = GetParam();
+  harness.machine.registers[REG_BC] = 0x5011;
+  harness.machine.registers[REG_HL] = 0x2233;
+  harness.machine.registers[REG_AF] = 0x4455;
+  harness.Load({RomTimedBlock({1, 2, 3})});
+  const std::int64_t start = harness.Now();
+  harness.Deck().Play();
+  const std::vector<std::int64_t> pulses = PulseLengths(harness.Run(param.tonePulsesLeft + 3), start);
+
+  std::vector<std::int64_t> expected(param.tonePulsesLeft + 1, PILOT);
+  expected.insert(expected.end(), {667, 735});
+  EXPECT_EQ(expected, pulses);
+  const std::uint16_t bc = harness.machine.Register(REG_BC);
+  const std::uint16_t hl = harness.machine.Register(REG_HL);
+  EXPECT_EQ(param.b < 0 ? 0x50 : param.b, HighOf(bc));
+  EXPECT_EQ(param.h < 0 ? 0x22 : param.h, HighOf(hl));
+  EXPECT_EQ(0x11, LowOf(bc));
+  EXPECT_EQ(0x33, LowOf(hl));
+  EXPECT_EQ(0x4455, harness.machine.Register(REG_AF));
+}
+
+INSTANTIATE_TEST_SUITE_P(LeaderLoops, PilotSkipTest,
+                         ::testing::Values(PilotSkipCase{nullptr, 0xC7, 0xFF, 2},
+                                           PilotSkipCase{"loader_leader_inc_h", 0xC7, 0xFF, 2},
+                                           PilotSkipCase{"loader_leader_dec_h", 0xC7, 0x01, 2},
+                                           PilotSkipCase{"loader_leader_no_test", 0xC7, 0xFF, 2},
+                                           PilotSkipCase{"loader_leader_delay_a", 0xC7, 0xFF, 2},
+                                           PilotSkipCase{"loader_edge_compare", -1, -1, 2},
+                                           PilotSkipCase{"loader_edge_delay_a", 0xB1, 0xFE, 1}),
+                         [](const ::testing::TestParamInfo<PilotSkipCase>& info) {
+                           return std::string(info.param.loader != nullptr ? info.param.loader : "rom");
+                         });
+
+TEST(PilotSkip, TriesOncePerFrameAtAnInAndNotAgainAfterItsSkip) {
+  DeckHarness harness;
+  PutRomLoader(harness.machine);
+  // Not at an IN: nothing is looked at, and the trap stays armed.
+  EnterEdgeRoutine(harness.machine, 0x05EE, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+  harness.Load({RomTimedBlock({1})});
+  harness.Deck().Play();
+  harness.Run(3);
+  EXPECT_EQ(1u, harness.Deck().pilotTrapArmed);
+  // An IN in an unknown loop spends the trap until the next frame.
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, 0x9000});
+  harness.Run(1);
+  EXPECT_EQ(0u, harness.Deck().pilotTrapArmed);
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+  harness.Run(3);
+  EXPECT_EQ(0, harness.machine.Register(REG_BC));
+  harness.NextFrame();
+  harness.Run(1);
+  EXPECT_EQ(0xC7, HighOf(harness.machine.Register(REG_BC)));
+  // Done for this tone: the next frame skips nothing.
+  harness.machine.registers[REG_BC] = 0;
+  harness.NextFrame();
+  harness.Run(1);
+  EXPECT_EQ(0, harness.machine.Register(REG_BC));
+}
+
+// Edge detection: a loader spinning in one sampling loop, B rising by one at
+// each port read. The block starts with a 1 bit (pulses of 1710).
+class EdgeDetectionTest : public ::testing::Test {
+ protected:
+  static constexpr std::uint16_t LOOP_PC = 0x9102;  // after an IN A,(0xFE) at 0x9100
+
+  void SetUp() override {
+    harness.machine.Poke(0x9100, {0xDB, 0xFE});
+    harness.machine.registers[REG_PC] = LOOP_PC;
+    harness.machine.registers[REG_BC] = 0x7777;
+    harness.Load({PureData(855, 1710, 8, 0, {0xFF, 0x00, 0x00})});
+    harness.Deck().SetFastLoading(0);  // no flash-load watch
+    harness.Deck().Play();
+  }
+
+  // A port read at clock with B as given; true when the EAR level changed.
+  bool ReadAt(std::uint32_t clock, std::uint8_t b, std::uint16_t pc = LOOP_PC) {
+    harness.machine.clock = clock;
+    harness.machine.registers[REG_PC] = pc;
+    harness.machine.registers[REG_BC] = Pair(b, 0x21);
+    const std::uint8_t before = harness.Deck().earLevel;
+    return harness.ReadEar() != before;
+  }
+
+  DeckHarness harness;
+};
+
+TEST_F(EdgeDetectionTest, TheThirdReadOfOneLoopGetsTheEdge) {
+  EXPECT_FALSE(ReadAt(100, 0x10));
+  EXPECT_FALSE(ReadAt(159, 0x11));
+  EXPECT_TRUE(ReadAt(218, 0x12));
+  // A 1 bit: the count is lifted above any threshold; C is kept.
+  EXPECT_EQ(0xF021, harness.machine.Register(REG_BC));
+  // The next pulse runs from the early edge.
+  EXPECT_EQ(1710, harness.Deck().untilEdge);
+}
+
+TEST_F(EdgeDetectionTest, AZeroBitKeepsTheCount) {
+  harness.Deck().SetAutoPlayStop(0);
+  harness.Run(16);  // the 0xFF byte
+  const std::uint32_t t = harness.machine.clock + 10;
+  EXPECT_FALSE(ReadAt(t, 0x30));
+  EXPECT_FALSE(ReadAt(t + 59, 0x31));
+  EXPECT_TRUE(ReadAt(t + 118, 0x32));
+  EXPECT_EQ(0x3221, harness.machine.Register(REG_BC));
+}
+
+struct SpinCase {
+  const char* name;
+  std::uint8_t secondB;
+  std::uint16_t secondPc;
+};
+
+class EdgeDetectionSpinTest : public EdgeDetectionTest, public ::testing::WithParamInterface<SpinCase> {};
+
+TEST_P(EdgeDetectionSpinTest, ANewLoopOrAnotherCountStartsOver) {
+  EXPECT_FALSE(ReadAt(100, 0x10));
+  const std::uint16_t pc = GetParam().secondPc;
+  EXPECT_FALSE(ReadAt(159, GetParam().secondB, pc));
+  EXPECT_FALSE(ReadAt(218, GetParam().secondB + 1, pc));
+  EXPECT_TRUE(ReadAt(277, GetParam().secondB + 2, pc));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reads, EdgeDetectionSpinTest,
+                         ::testing::Values(SpinCase{"b_rose_by_two", 0x12, 0x9102}, SpinCase{"b_stayed", 0x10, 0x9102},
+                                           SpinCase{"other_loop", 0x11, 0x9202}),
+                         [](const ::testing::TestParamInfo<SpinCase>& info) { return info.param.name; });
+
+TEST_F(EdgeDetectionTest, ATapeThatForbidsItPlaysInRealTime) {
+  harness.Deck().Stop();
+  harness.Tape().edgeDetectionAllowed = 0;
+  harness.Deck().Play();
+  EXPECT_FALSE(ReadAt(100, 0x10));
+  EXPECT_FALSE(ReadAt(159, 0x11));
+  EXPECT_FALSE(ReadAt(218, 0x12));
+}
+
+// Each method in a scene where it acts when nothing stops it; true when it did.
+bool PilotSkipActs(DeckHarness& harness) {
+  PutRomLoader(harness.machine);
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+  harness.Load({RomTimedBlock({1})});
+  harness.Deck().Play();
+  harness.Run(1);
+  return HighOf(harness.machine.Register(REG_BC)) == 0xC7;
+}
+
+bool EdgeDetectionActs(DeckHarness& harness) {
+  harness.machine.Poke(0x9100, {0xDB, 0xFE});
+  harness.machine.registers[REG_PC] = 0x9102;
+  harness.Load({PureData(855, 1710, 8, 0, {0xFF, 0x00, 0x00})});
+  harness.Deck().Play();
+  harness.Run(1);  // the first edge spends the flash-load watch, if armed
+  const std::uint8_t level = harness.Deck().earLevel;
+  for (std::uint8_t b = 0x10; b <= 0x12; ++b) {
+    harness.machine.clock += 59;
+    harness.machine.registers[REG_BC] = Pair(b, 0);
+    harness.ReadEar();
+  }
+  return harness.Deck().earLevel != level;
+}
+
+bool ByteFlashLoadActs(DeckHarness& harness) {
+  PutRomLoader(harness.machine);
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
+  harness.Load({PureData(855, 1710, 8, 0, {0xA5, 1, 2, 3, 4, 5})});
+  harness.Deck().Play();
+  harness.machine.clock += 1710;
+  harness.ReadEar();
+  return LowOf(harness.machine.Register(REG_HL)) == 0xD2;
+}
+
+bool InlineFlashLoadActs(DeckHarness& harness) {
+  PutRomLoader(harness.machine);
+  // CALL LD-EDGE-1; RET NC; CALL LD-EDGE-1; RET NC; LD A,0; LD A,0xCB; CP B; RL L; LD B,0xB0; JP NC
+  harness.machine.Poke(0x9000, {0xCD, 0xE7, 0x05, 0xD0, 0xCD, 0xE7, 0x05, 0xD0, 0x3E, 0x00,
+                                0x3E, 0xCB, 0xB8, 0xCB, 0x15, 0x06, 0xB0, 0xD2, 0x00, 0x90});
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, 0x9003});
+  harness.Load({PureData(855, 1710, 8, 0, {0xA5, 1, 2, 3, 4, 5})});
+  harness.Deck().Play();
+  harness.machine.clock += 1710;
+  harness.ReadEar();
+  return harness.machine.Register(REG_PC) == 0x9003;
+}
+
+bool RomFlashLoadActs(DeckHarness& harness) {
+  PutRomLoader(harness.machine);
+  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+  harness.machine.registers[REG_AF_ALT] = 0x0001;
+  harness.machine.registers[REG_DE] = 1;
+  harness.machine.registers[REG_IX] = 0x6000;
+  harness.Load({StandardBlock(0, RomData(0x00, {0x42})), StandardBlock(0, RomData(0xFF, {1}))});
+  harness.Tape().standardOnly = 1;
+  harness.Deck().Play();
+  return harness.machine.memory[0x6000] == 0x42;
+}
+
+struct Acting {
+  bool pilotSkip, edgeDetection, byteFlashLoad, inlineFlashLoad, romFlashLoad;
+};
+
+struct ConditionCase {
+  const char* name;
+  void (*set)(DeckHarness&);
+  Acting acting;
+};
+
+void InputRecording(DeckHarness& harness) {
+  harness.Device().Detach();
+  harness.machine.SetPropertyDword("replix.dll\\RZX_PLAYING", 0);
+  harness.machine.SetPropertyDword("replix.dll\\RZX_RECORDING", 1);
+  harness.Device().Attach(&harness.machine);
+  harness.BeginFrame();
+}
+
+class FastLoadingConditionTest : public ::testing::TestWithParam<ConditionCase> {
+ protected:
+  bool Acts(bool (*scene)(DeckHarness&)) {
+    DeckHarness harness;
+    GetParam().set(harness);
+    return scene(harness);
+  }
+};
+
+TEST_P(FastLoadingConditionTest, ActsOnlyWhereAllowed) {
+  const Acting& acting = GetParam().acting;
+  EXPECT_EQ(acting.pilotSkip, Acts(PilotSkipActs)) << "pilot skip";
+  EXPECT_EQ(acting.edgeDetection, Acts(EdgeDetectionActs)) << "edge detection";
+  EXPECT_EQ(acting.byteFlashLoad, Acts(ByteFlashLoadActs)) << "byte flash load";
+  EXPECT_EQ(acting.inlineFlashLoad, Acts(InlineFlashLoadActs)) << "inline byte flash load";
+  EXPECT_EQ(acting.romFlashLoad, Acts(RomFlashLoadActs)) << "whole-block ROM flash load";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Conditions, FastLoadingConditionTest,
+    ::testing::Values(
+        ConditionCase{"all_options_on", [](DeckHarness&) {}, {true, true, true, true, true}},
+        ConditionCase{
+            "host_real_time", [](DeckHarness& h) { h.Deck().hostRealTime = 1; }, {false, false, false, false, true}},
+        ConditionCase{"input_recording", InputRecording, {false, false, false, false, false}},
+        ConditionCase{"flash_loading_off",
+                      [](DeckHarness& h) { h.Deck().SetFlashLoading(0); },
+                      {false, true, false, false, false}},
+        ConditionCase{
+            "fast_loading_off", [](DeckHarness& h) { h.Deck().SetFastLoading(0); }, {false, true, false, false, false}},
+        ConditionCase{
+            "edge_detection_off", [](DeckHarness& h) { h.Deck().edgeDetection = 0; }, {true, false, true, true, true}}),
+    [](const ::testing::TestParamInfo<ConditionCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace reelbox::test

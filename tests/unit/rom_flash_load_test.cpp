@@ -1,0 +1,208 @@
+// Whole-block flash loading through the ROM loader: the CPU is caught in the
+// ROM's edge sampler during the tone of a standard block of a standard-only
+// tape, and the block goes straight into memory.
+#include <gtest/gtest.h>
+
+#include "deck_harness.h"
+#include "loader_scene.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr std::uint16_t DESTINATION = 0x6000;
+constexpr std::uint32_t TSTATES_PER_MS = 3500;
+
+Bytes HeaderBody() {
+  Bytes body{0x03, 'R', 'E', 'E', 'L', 'B', 'O', 'X', ' ', ' ', ' '};
+  body.insert(body.end(), {0x06, 0x00, 0x00, 0x80, 0x00, 0x80});
+  return body;
+}
+
+struct RomRequest {
+  std::uint8_t flag = 0x00;
+  bool load = true;  // carry of AF': load, not verify
+  std::uint16_t length = 17;
+  bool twoEdges = false;  // caught in LD-EDGE-2's first call
+};
+
+class RomFlashLoadTest : public ::testing::Test {
+ protected:
+  // The tape as a TAP file makes it: standard blocks only.
+  void LoadTape(const std::vector<Bytes>& blocks) {
+    harness.Load(blocks);
+    harness.Tape().standardOnly = 1;
+  }
+
+  void CallLdBytes(const RomRequest& request) {
+    PutRomLoader(harness.machine);
+    if (request.twoEdges) {
+      EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+    } else {
+      EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_START_RETURN});
+    }
+    harness.machine.registers[REG_AF_ALT] = Pair(request.flag, request.load ? 0x01 : 0x00);
+    harness.machine.registers[REG_AF] = 0x1234;
+    harness.machine.registers[REG_DE] = request.length;
+    harness.machine.registers[REG_IX] = DESTINATION;
+  }
+
+  Bytes Memory(std::size_t count) const {
+    const auto& memory = harness.machine.memory;
+    return Bytes(memory.begin() + DESTINATION, memory.begin() + DESTINATION + count);
+  }
+
+  std::uint16_t Register(std::uint32_t number) const { return harness.machine.Register(number); }
+  TapeDeck& Deck() { return harness.Deck(); }
+
+  DeckHarness harness;
+};
+
+struct HeaderCase {
+  const char* name;
+  bool twoEdges;
+  std::uint16_t requested;
+  bool badChecksum;
+  std::size_t written;
+  bool carry;
+  std::uint16_t deAfter;
+};
+
+class RomHeaderLoadTest : public RomFlashLoadTest, public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(RomHeaderLoadTest, WritesTheBytesAndReturnsThroughTheRom) {
+  const HeaderCase& param = GetParam();
+  Bytes header = RomData(0x00, HeaderBody());
+  if (param.badChecksum) header.back() ^= 0x01;
+  const Bytes data = RomData(0xFF, Bytes(6, 0x55));
+  LoadTape({StandardBlock(0, header), StandardBlock(1000, data)});
+  CallLdBytes(RomRequest{0x00, true, param.requested, param.twoEdges});
+  Deck().Play();
+
+  EXPECT_EQ(Bytes(header.begin() + 1, header.begin() + 1 + param.written), Memory(param.written));
+  EXPECT_EQ(0, harness.machine.memory[DESTINATION + param.written]);
+  EXPECT_EQ(DESTINATION + param.written, Register(REG_IX));
+  EXPECT_EQ(param.deAfter, Register(REG_DE));
+  EXPECT_EQ(param.carry ? 0x0001 : 0x0000, Register(REG_AF)) << "AF is AF' with the carry of the result";
+  EXPECT_EQ(ROM_LD_RETURN, Register(REG_PC));
+  EXPECT_EQ(STACK_TOP, Register(REG_SP));
+  // A header is followed at once by the next block's tone.
+  EXPECT_EQ(1, Deck().blockIndex);
+  EXPECT_EQ(1, Deck().phase);
+  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayTone);
+  EXPECT_EQ(1u, Deck().noiseRestart);
+}
+
+// The header's 17 bytes: the byte after a shorter request is a header byte,
+// which does not happen to equal the check so far.
+INSTANTIATE_TEST_SUITE_P(Requests, RomHeaderLoadTest,
+                         ::testing::Values(HeaderCase{"whole_block_one_edge", false, 17, false, 17, true, 0},
+                                           HeaderCase{"whole_block_two_edges", true, 17, false, 17, true, 0},
+                                           HeaderCase{"shorter_request", false, 10, false, 10, false, 0},
+                                           HeaderCase{"longer_request", false, 20, false, 17, false, 3},
+                                           HeaderCase{"bad_checksum", false, 17, true, 17, false, 0}),
+                         [](const ::testing::TestParamInfo<HeaderCase>& info) { return info.param.name; });
+
+struct NotLoadedCase {
+  const char* name;
+  std::uint8_t blockFlag;
+  RomRequest request;
+};
+
+class RomBlockNotLoadedTest : public RomFlashLoadTest, public ::testing::WithParamInterface<NotLoadedCase> {};
+
+// The block plays as sound: nothing written, the CPU left where it was.
+TEST_P(RomBlockNotLoadedTest, PlaysAsSound) {
+  const Bytes data = RomData(GetParam().blockFlag, Bytes(963, 0x5A));
+  LoadTape({StandardBlock(1000, data), StandardBlock(1000, RomData(0xFF, {1, 2, 3}))});
+  CallLdBytes(GetParam().request);
+  Deck().Play();
+  for (int i = 0; i < 3; ++i) {
+    harness.machine.clock += 2168;
+    harness.ReadEar();
+  }
+  EXPECT_EQ(Bytes(8, 0), Memory(8));
+  EXPECT_EQ(ROM_AFTER_IN, Register(REG_PC));
+  EXPECT_EQ(0, Deck().blockIndex);
+  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayTone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, RomBlockNotLoadedTest,
+                         ::testing::Values(NotLoadedCase{"verify", 0x00, RomRequest{0x00, false, 963, false}},
+                                           NotLoadedCase{"length_963", 0x00, RomRequest{0x00, true, 963, false}},
+                                           NotLoadedCase{"flag_not_00_or_ff", 0x42,
+                                                         RomRequest{0x42, true, 963, false}}),
+                         [](const ::testing::TestParamInfo<NotLoadedCase>& info) { return info.param.name; });
+
+TEST_F(RomFlashLoadTest, AWrongFlagMovesOnToTheBlockAskedFor) {
+  const Bytes data = RomData(0xFF, {1, 2, 3, 4, 5, 6});
+  LoadTape({StandardBlock(0, RomData(0x00, HeaderBody())), StandardBlock(1000, data), PureTone(2168, 10)});
+  CallLdBytes(RomRequest{0xFF, true, 6, false});
+  Deck().Play();
+  EXPECT_EQ(Bytes({1, 2, 3, 4, 5, 6}), Memory(6));
+  EXPECT_EQ(0xFF01, Register(REG_AF));
+  // Auto play / stop is on: the deck waits on the next block for the next load.
+  EXPECT_EQ(DECK_STOPPED, Deck().state);
+  EXPECT_EQ(2, Deck().blockIndex);
+}
+
+TEST_F(RomFlashLoadTest, AutoPlayStartsAndLoadsAtTheFirstPortRead) {
+  LoadTape({StandardBlock(0, RomData(0x00, HeaderBody())), StandardBlock(1000, RomData(0xFF, {7}))});
+  CallLdBytes(RomRequest{});
+  harness.ReadEar();
+  EXPECT_EQ(DECK_PLAYING, Deck().state);
+  EXPECT_EQ(HeaderBody(), Memory(17));
+}
+
+struct PauseCase {
+  const char* name;
+  std::uint16_t pauseMs;
+  bool autoPlayStop;
+  bool lastBlock;
+  std::int32_t pausedMs;  // the pause that follows; -1: none
+  std::int32_t state;
+  std::int32_t blockIndex;
+};
+
+class RomDataPauseTest : public RomFlashLoadTest, public ::testing::WithParamInterface<PauseCase> {};
+
+TEST_P(RomDataPauseTest, FollowsTheFlashLoadedDataBlock) {
+  const PauseCase& param = GetParam();
+  std::vector<Bytes> blocks{StandardBlock(param.pauseMs, RomData(0xFF, {1, 2, 3}))};
+  if (!param.lastBlock) blocks.push_back(PureTone(1000, 4));
+  LoadTape(blocks);
+  Deck().SetAutoPlayStop(param.autoPlayStop);
+  CallLdBytes(RomRequest{0xFF, true, 3, false});
+  Deck().Play();
+
+  ASSERT_EQ(Bytes({1, 2, 3}), Memory(3));
+  EXPECT_EQ(param.state, Deck().state);
+  EXPECT_EQ(param.blockIndex, Deck().blockIndex);
+  EXPECT_EQ(param.lastBlock ? 1u : 0u, Deck().tapeEnded);
+  if (param.pausedMs >= 0) {
+    EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayPause);
+    EXPECT_EQ(4, Deck().phase);
+    EXPECT_EQ(static_cast<std::uint32_t>(param.pausedMs) * TSTATES_PER_MS, Deck().currentPulse);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pauses, RomDataPauseTest,
+    ::testing::Values(PauseCase{"ms1000_cut_to_500", 1000, false, false, 500, DECK_PLAYING, 0},
+                      PauseCase{"ms1500_cut_to_500", 1500, false, false, 500, DECK_PLAYING, 0},
+                      PauseCase{"ms1501_kept", 1501, false, false, 1501, DECK_PLAYING, 0},
+                      PauseCase{"ms2000_kept", 2000, false, false, 2000, DECK_PLAYING, 0},
+                      PauseCase{"ms500_kept", 500, false, false, 500, DECK_PLAYING, 0},
+                      PauseCase{"ms0_next_block_at_once", 0, false, false, -1, DECK_PLAYING, 1},
+                      PauseCase{"auto_play_stop_waits_on_next_block", 1000, true, false, -1, DECK_STOPPED, 1},
+                      PauseCase{"last_block_ends_the_tape", 1000, false, true, -1, DECK_STOPPED, 0}),
+    [](const ::testing::TestParamInfo<PauseCase>& info) { return info.param.name; });
+
+TEST_F(RomFlashLoadTest, ATurboTapeIsNotLoadedThroughTheRom) {
+  harness.Load({StandardBlock(0, RomData(0x00, HeaderBody())), TurboBlock({}, 8, 0, RomData(0xFF, {1}))});
+  CallLdBytes(RomRequest{});
+  Deck().Play();
+  EXPECT_EQ(Bytes(17, 0), Memory(17));
+}
+
+}  // namespace
+}  // namespace reelbox::test

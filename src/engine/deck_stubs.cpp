@@ -15,7 +15,6 @@ void TapeDeck::MachineReset() {}
 void TapeDeck::ResetDeck() {}
 void TapeDeck::SetFastLoading(std::uint32_t) {}
 void TapeDeck::SetAutoPlayStop(std::uint32_t) {}
-HResult TapeDeck::StopNoise() { return RESULT_OK; }
 bool TapeDeck::Play() { return false; }
 bool TapeDeck::Pause() { return false; }
 bool TapeDeck::Stop() { return false; }

@@ -96,6 +96,10 @@ class TapeDeck {
   // --- loading noise (loading_noise.cpp) ---
   HResult StopNoise();
   void RenderNoiseFrame(std::int16_t* destination, std::int32_t amplitude);
+  bool OpenNoiseOutput();   // Attach: the sound device and the noise buffer; false without them
+  void CloseNoiseOutput();  // Detach: stops and releases the buffer, releases the device
+  void NoiseFrameStart(std::uint32_t flag);
+  HResult NoiseFrameEnd();
 
   // --- transport (transport.cpp) ---
   bool Play();

@@ -83,7 +83,9 @@ std::string DescribeRomHeader(const std::uint8_t* header) {
     const char c = static_cast<char>(header[1 + i]);
     name[i] = c >= 32 && c < 127 ? c : '?';
   }
-  name[10] = '\0';
+  int end = 10;
+  while (end > 0 && name[end - 1] == ' ') --end;
+  name[end] = '\0';
   const unsigned param1 = header[13] | header[14] << 8;
   char text[96];
   if (type == 0 && param1 < 10000) {

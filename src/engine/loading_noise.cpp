@@ -8,42 +8,11 @@
 namespace reelbox {
 namespace {
 
-constexpr std::uint32_t NOISE_FRAME_BYTES = 1764;    // 882 samples
-constexpr std::uint32_t NOISE_BUFFER_BYTES = 88200;  // one second, 50 frames
-constexpr std::int32_t SUB_STEPS = 16;               // per sample
+constexpr std::int32_t SUB_STEPS = 16;  // per sample
 constexpr std::int32_t LOUD_AMPLITUDE = 0x4000;
 constexpr std::int32_t QUIET_AMPLITUDE = 0x400;
 
 }  // namespace
-
-bool TapeDeck::OpenNoiseOutput() {
-  soundDevice = nullptr;
-  if (Failed(host->GetSoundDevice(&soundDevice)) || soundDevice == nullptr) {
-    soundDevice = nullptr;
-    return false;
-  }
-  noiseFrameBytes = NOISE_FRAME_BYTES;
-  noiseBufferBytes = NOISE_BUFFER_BYTES;
-  WaveFormat format = {1, 1, 44100, 88200, 2, 16, 0};
-  // The five-field description; its size field is the record's size, 20 bytes
-  // with 32-bit pointers.
-  const SoundBufferDesc description = {static_cast<std::uint32_t>(sizeof(SoundBufferDesc)),
-                                       DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2, noiseBufferBytes, 0, &format};
-  noiseBuffer = nullptr;
-  if (Failed(soundDevice->CreateSoundBuffer(&description, &noiseBuffer, nullptr)) || noiseBuffer == nullptr) {
-    noiseBuffer = nullptr;
-    SafeRelease(soundDevice);
-    return false;
-  }
-  return true;
-}
-
-void TapeDeck::CloseNoiseOutput() {
-  if (noiseBuffer != nullptr && noisePlaying) noiseBuffer->Stop();
-  noisePlaying = 0;
-  SafeRelease(noiseBuffer);
-  SafeRelease(soundDevice);
-}
 
 HResult TapeDeck::StopNoise() {
   if (noisePlaying) {

@@ -96,8 +96,7 @@ class TapeDeck {
   // --- loading noise (loading_noise.cpp) ---
   HResult StopNoise();
   void RenderNoiseFrame(std::int16_t* destination, std::int32_t amplitude);
-  bool OpenNoiseOutput();   // Attach: the sound device and the noise buffer; false without them
-  void CloseNoiseOutput();  // Detach: stops and releases the buffer, releases the device
+  // The noise steps of BeginFrame and EndFrame; EndFrame returns the result.
   void NoiseFrameStart(std::uint32_t flag);
   HResult NoiseFrameEnd();
 

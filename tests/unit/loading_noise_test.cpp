@@ -58,10 +58,8 @@ class NoiseMachine final : public IEmulatedMachine {
   HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot32() override { return RESULT_NOTIMPL; }
   HResult RB_CALL GetSoundDevice(IDirectSound** device) override {
-    *device = sound;
-    if (sound == nullptr) return RESULT_FAIL;
-    sound->AddRef();
-    return RESULT_OK;
+    *device = nullptr;
+    return RESULT_FAIL;
   }
   std::uint32_t RB_CALL IsSoundOff() override { return soundOff; }
   std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended; }
@@ -70,7 +68,6 @@ class NoiseMachine final : public IEmulatedMachine {
   std::uint32_t realTime = 1;
   std::uint32_t soundOff = 0;
   std::uint32_t soundSuspended = 0;
-  IDirectSound* sound = nullptr;
 };
 
 // A buffer that logs what the deck does to it.
@@ -147,21 +144,17 @@ class FakeBuffer final : public IDirectSoundBuffer {
   bool lost = false;
 };
 
+// The device only has to be there: the deck made its buffer at attach.
 class FakeSound final : public IDirectSound {
  public:
   HResult RB_CALL QueryInterface(const Guid&, void** out) override {
     *out = nullptr;
     return RESULT_NOINTERFACE;
   }
-  std::uint32_t RB_CALL AddRef() override { return ++refs; }
-  std::uint32_t RB_CALL Release() override { return --refs; }
-  HResult RB_CALL CreateSoundBuffer(const SoundBufferDesc* desc, IDirectSoundBuffer** made, IUnknown*) override {
-    described = *desc;
-    format = *desc->format;
-    *made = fail ? nullptr : buffer;
-    if (fail) return RESULT_FAIL;
-    buffer->AddRef();
-    return RESULT_OK;
+  std::uint32_t RB_CALL AddRef() override { return 2; }
+  std::uint32_t RB_CALL Release() override { return 1; }
+  HResult RB_CALL CreateSoundBuffer(const SoundBufferDesc*, IDirectSoundBuffer**, IUnknown*) override {
+    return RESULT_NOTIMPL;
   }
   HResult RB_CALL GetCaps(void*) override { return RESULT_NOTIMPL; }
   HResult RB_CALL DuplicateSoundBuffer(IDirectSoundBuffer*, IDirectSoundBuffer**) override { return RESULT_NOTIMPL; }
@@ -170,19 +163,11 @@ class FakeSound final : public IDirectSound {
   HResult RB_CALL GetSpeakerConfig(std::uint32_t*) override { return RESULT_NOTIMPL; }
   HResult RB_CALL SetSpeakerConfig(std::uint32_t) override { return RESULT_NOTIMPL; }
   HResult RB_CALL Initialize(const Guid*) override { return RESULT_NOTIMPL; }
-
-  std::uint32_t refs = 1;
-  IDirectSoundBuffer* buffer = nullptr;
-  bool fail = false;
-  SoundBufferDesc described{};
-  WaveFormat format{};
 };
 
 class LoadingNoise : public ::testing::Test {
  protected:
   void SetUp() override {
-    sound.buffer = &buffer;
-    machine.sound = &sound;
     deck.host = &machine;
     deck.edgeLog = edges.data();
     deck.edgeCount = 0;
@@ -196,9 +181,11 @@ class LoadingNoise : public ::testing::Test {
     deck.noisePlaying = 0;
   }
 
-  // A deck playing with the noise on and its output open.
+  // A deck playing with the noise on and its buffer made, as after attach.
   void StartNoise() {
-    ASSERT_TRUE(deck.OpenNoiseOutput());
+    deck.soundDevice = &sound;
+    deck.noiseBuffer = &buffer;
+    deck.noisePlaying = 0;
     deck.state = DECK_PLAYING;
     deck.loadingNoise = 1;
     deck.noiseCountdown = deck.noiseLeadFrames;
@@ -291,31 +278,6 @@ TEST_F(LoadingNoise, OnlyTheLoggedEdgesOfABusyFrameAreRendered) {
   EXPECT_EQ(again, all);
 }
 
-TEST_F(LoadingNoise, BufferIsOneSecondOf16BitMonoAt44100) {
-  ASSERT_TRUE(deck.OpenNoiseOutput());
-  EXPECT_EQ(sound.described.flags, DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2);
-  EXPECT_EQ(sound.described.bufferBytes, 88200u);
-  EXPECT_EQ(sound.format.formatTag, 1);
-  EXPECT_EQ(sound.format.channels, 1);
-  EXPECT_EQ(sound.format.samplesPerSec, 44100u);
-  EXPECT_EQ(sound.format.avgBytesPerSec, 88200u);
-  EXPECT_EQ(sound.format.blockAlign, 2);
-  EXPECT_EQ(sound.format.bitsPerSample, 16);
-  deck.CloseNoiseOutput();
-  EXPECT_EQ(sound.refs, 1u);
-  EXPECT_EQ(buffer.refs, 1u);
-}
-
-TEST_F(LoadingNoise, NoBufferMeansNoDevice) {
-  sound.fail = true;
-  EXPECT_FALSE(deck.OpenNoiseOutput());
-  EXPECT_EQ(deck.soundDevice, nullptr);
-  EXPECT_EQ(sound.refs, 1u);
-  deck.state = DECK_PLAYING;
-  deck.loadingNoise = 1;
-  EXPECT_EQ(Frame(), RESULT_OK);
-}
-
 TEST_F(LoadingNoise, PlaybackStartsAtTheFourthFrame) {
   StartNoise();
   for (int frame = 1; frame <= 6; ++frame) {
@@ -394,7 +356,6 @@ TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
     EXPECT_EQ(deck.hostRealTime, c.state == DECK_PLAYING ? c.realTime : 1u) << c.name;
     machine.realTime = 1;
     machine.soundSuspended = 0;
-    deck.CloseNoiseOutput();
   }
 }
 

@@ -99,6 +99,17 @@ std::string DescribeRomHeader(const std::uint8_t* header) {
   return text;
 }
 
+// Text of a block whose length byte is at lengthAt, printable characters only.
+std::string Text(const TapeBlock& block, std::uint32_t textAt, std::uint32_t lengthAt) {
+  if (lengthAt >= block.size) return {};
+  std::string text = "\"";
+  for (std::uint32_t i = 0; i < block.data[lengthAt] && textAt + i < block.size && i < 48; ++i) {
+    const char c = static_cast<char>(block.data[textAt + i]);
+    text += c >= 32 && c < 127 ? c : ' ';
+  }
+  return text + "\"";
+}
+
 std::string DescribeData(const TapeBlock& block, std::uint32_t dataAt, std::uint32_t length) {
   char text[64];
   if (length == 0 || dataAt >= block.size) return " (empty)";
@@ -123,7 +134,7 @@ std::string DescribeBlock(const TapeBlock& block) {
       break;
     case 0x11:
       line += DescribeData(block, 19, Triple(block, 16));
-      std::snprintf(detail, sizeof detail, ", pilot %u x %u T, bits %u/%u T, pause %u ms", Word(block, 11),
+      std::snprintf(detail, sizeof detail, ", pilot %u x %u T, zero %u T, one %u T, pause %u ms", Word(block, 11),
                     Word(block, 1), Word(block, 7), Word(block, 9), Word(block, 14));
       break;
     case 0x12:
@@ -132,9 +143,23 @@ std::string DescribeBlock(const TapeBlock& block) {
     case 0x14:
       std::snprintf(detail, sizeof detail, " %u bytes, pause %u ms", Triple(block, 8), Word(block, 6));
       break;
+    case 0x13:
+      if (block.size > 1) std::snprintf(detail, sizeof detail, " %u pulses", block.data[1]);
+      break;
     case 0x20:
       std::snprintf(detail, sizeof detail, " %u ms", Word(block, 1));
       break;
+    case 0x23:
+      std::snprintf(detail, sizeof detail, " by %d", static_cast<std::int16_t>(Word(block, 1)));
+      break;
+    case 0x24:
+      std::snprintf(detail, sizeof detail, " %u times", Word(block, 1));
+      break;
+    case 0x21:
+    case 0x30:
+      return line + " " + Text(block, 2, 1);
+    case 0x31:
+      return line + " " + Text(block, 3, 2);
     default:
       break;
   }

@@ -157,6 +157,17 @@ TEST_F(TapeLoading, AutoPlayStartsAtLoadAndAutoStopWhenTheTapeIsNoLongerRead) {
   EXPECT_GT(result.playFrame, 160u);
 }
 
+TEST_F(TapeLoading, DemonstrationTapeDrawsItsScreen) {
+  TapeFile tape(DemoTape());
+  const LoadResult result = Load(tape.Path());
+  EXPECT_EQ(result.report.exitReason, "tape_end");
+  const std::string title = "REELBOX DEMO TAPE";
+  for (std::size_t i = 0; i < title.size(); ++i) EXPECT_TRUE(CharacterAt(*host, 1, 7 + static_cast<int>(i), title[i]));
+  EXPECT_EQ(host->Cpu().Border(), 1);
+  EXPECT_EQ(Peek(0x5800 + 4 * 32 + 3) & 0x38, 0 << 3) << "the first colour bar has black paper";
+  EXPECT_EQ(Peek(0x5800 + 11 * 32 + 3) & 0x38, 7 << 3) << "the last colour bar has white paper";
+}
+
 TEST_F(TapeLoading, NothingPlaysWithoutALoader) {
   TapeFile tape(MarkerProgramTape());
   ASSERT_EQ(host->Start(), RESULT_OK) << host->Error();

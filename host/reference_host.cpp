@@ -87,8 +87,8 @@ void ReferenceHost::RunFrame() {
   if (device != nullptr) timer.Time([&] { return device->EndFrame(0, 0); });
   cpu.FinishFrame();
   sound_.AdvanceFrame();
+  rb_dispatch_messages();  // the messages count in the frame that posted them
   ++frames_;
-  rb_dispatch_messages();
 }
 
 void ReferenceHost::RunFrames(std::uint32_t count) {

@@ -89,8 +89,12 @@ class TapeLoading : public ::testing::Test {
 
 TEST_F(TapeLoading, BasicProgramLoadsThroughTheRomAtNormalSpeed) {
   TapeFile tape(MarkerProgramTape());
+  // Fast loading off, and the input recorder recording, which rules out
+  // every short cut through the loader.
   Set("Fast Load", 0);
   Set("FlashLoad", 0);
+  host->Registry().SetDword("replix.dll\\RZX_PLAYING", 0);
+  host->Registry().SetDword("replix.dll\\RZX_RECORDING", 1);
   const LoadResult result = Load(tape.Path());
   EXPECT_EQ(result.report.exitReason, "tape_end");
   EXPECT_EQ(result.report.blocksPlayed, 2u);
@@ -116,6 +120,9 @@ TEST_F(TapeLoading, FastLoadingAsksForFullSpeedWhileTheTapePlays) {
   ASSERT_FALSE(result.fullSpeed.empty());
   EXPECT_EQ(result.fullSpeed.back().on, 0u) << "full speed ends with the tape";
   EXPECT_FALSE(host->Machine().FullSpeed());
+  // Both blocks went straight into memory through the ROM loader.
+  EXPECT_LT(result.report.tapeSeconds, 1.0);
+  EXPECT_EQ(result.report.blocksPlayed, 2u);
 }
 
 TEST_F(TapeLoading, RomLoadedScreenArrivesInScreenMemory) {

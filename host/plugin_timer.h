@@ -22,6 +22,8 @@ class PluginTimer {
     return measured > clockCost ? measured - clockCost : 0.0;
   }
   std::uint64_t Calls() const { return calls_; }
+  // What reading the clock added to the wall time.
+  double ClockCostSeconds() const { return static_cast<double>(calls_) * overheadSeconds_; }
 
   template <typename Call>
   auto Time(Call&& call) {

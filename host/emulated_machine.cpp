@@ -80,14 +80,29 @@ HResult EmulatedMachine::RemoveExecutionTrap(std::uint32_t kind, std::uint16_t a
   return RESULT_OK;
 }
 
+void EmulatedMachine::WatchExecution(std::uint16_t address, std::function<void()> observer) {
+  if (observer) {
+    watches_[address] = std::move(observer);
+  } else {
+    watches_.erase(address);
+  }
+  RefreshTrap(address);
+}
+
 void EmulatedMachine::RefreshTrap(std::uint16_t address) {
-  const bool armed = std::any_of(traps_.begin(), traps_.end(), [address](const ExecutionTrap& trap) {
-    return trap.address == address && trap.rom == BASIC_ROM && address < ROM_BYTES;
-  });
+  const bool armed =
+      watches_.count(address) != 0 || std::any_of(traps_.begin(), traps_.end(), [address](const ExecutionTrap& trap) {
+        return trap.address == address && trap.rom == BASIC_ROM && address < ROM_BYTES;
+      });
   spectrum_.SetTrap(address, armed);
 }
 
 void EmulatedMachine::OnTrap(std::uint16_t address) {
+  const auto watch = watches_.find(address);
+  if (watch != watches_.end()) {
+    const std::function<void()> observer = watch->second;  // it may end its own watch
+    observer();
+  }
   // A trap's owner may remove traps while it runs.
   std::vector<IDevice*> owners;
   for (const ExecutionTrap& trap : traps_) {

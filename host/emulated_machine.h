@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -78,6 +80,11 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   void SetPortDevice(IDevice* device) { portDevice_ = device; }
   PluginTimer& Timer() { return timer_; }
 
+  // Calls observer whenever the CPU is about to execute the instruction at
+  // address, anywhere in memory (tests look at the machine there); an empty
+  // observer ends the watch. One observer per address.
+  void WatchExecution(std::uint16_t address, std::function<void()> observer);
+
   void SetRealTime(bool on) { realTime_ = on ? 1 : 0; }
   void SetSoundOff(bool on) { soundOff_ = on ? 1 : 0; }
   void SetSoundSuspended(bool on) { soundSuspended_ = on ? 1 : 0; }
@@ -101,6 +108,7 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   IDevice* portDevice_ = nullptr;
   PluginTimer timer_;
   std::vector<ExecutionTrap> traps_;
+  std::map<std::uint16_t, std::function<void()>> watches_;
   std::uint32_t fullSpeed_ = 0;
   std::vector<FullSpeedRequest> fullSpeedRequests_;
   std::uint32_t realTime_ = 0;

@@ -80,7 +80,8 @@ void LoadRun::PressPlayIfIdle() {
   if (tape.EverPlayed()) {
     report_.playedBy = PlayedBy::AutoPlay;
   } else if (typed_ && host_.Frames() - typedFrame_ >= PLAY_WAIT_FRAMES) {
-    if (Succeeded(host_.RunCommandForKey(KEY_F7))) report_.playedBy = PlayedBy::PlayCommand;
+    const bool pressed = options_.pressPlay ? options_.pressPlay(host_) : Succeeded(host_.RunCommandForKey(KEY_F7));
+    if (pressed) report_.playedBy = PlayedBy::PlayCommand;
     typedFrame_ = host_.Frames();  // try again later if the press did nothing
   }
 }

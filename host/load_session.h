@@ -18,6 +18,9 @@ struct LoadOptions {
   double settleSeconds = 2.0;  // emulated time the tape must stay stopped
   bool untilTapeEnd = false;   // a stop before the end does not finish the run
   bool throttle = false;       // 50 frames a wall second unless full speed is asked for
+  // Presses play when auto play has not started the tape; true when it did.
+  // None: the host's key for the plug-in's play command.
+  std::function<bool(ReferenceHost&)> pressPlay;
   // Called about four times a wall second once the run has taken a second.
   std::function<void(const ReferenceHost&, double wallSeconds)> progress;
 };

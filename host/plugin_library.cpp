@@ -20,6 +20,10 @@ HResult PluginLibrary::Load(const std::string& path) {
     Unload();
     return RESULT_FAIL;
   }
+  return Create(create);
+}
+
+HResult PluginLibrary::Create(CreateInstanceFunction create) {
   void* object = nullptr;
   HResult result = create(nullptr, IID_IMediaHandler, &object);
   if (Failed(result)) {

@@ -17,6 +17,9 @@ class PluginLibrary {
 
   // Opens the library and creates the object; on failure error() says why.
   HResult Load(const std::string& path);
+  // Creates the object through a CreateInstance already in the process (a
+  // plug-in linked into a test, which can then reach the object's inside).
+  HResult Create(CreateInstanceFunction create);
   // Releases the interfaces (the last Release destroys the object) and closes
   // the library.
   void Unload();

@@ -46,7 +46,8 @@ HResult ReferenceHost::Start() {
 }
 
 HResult ReferenceHost::StartPlugin() {
-  HResult result = plugin_.Load(options_.pluginPath);
+  HResult result =
+      options_.createInstance != nullptr ? plugin_.Create(options_.createInstance) : plugin_.Load(options_.pluginPath);
   if (Failed(result)) {
     error_ = plugin_.Error();
     return result;

@@ -26,6 +26,9 @@ struct HostOptions {
   SpectrumModel model = SpectrumModel::Spectrum48K;
   std::string romPath = REELBOX_DEFAULT_ROM;
   std::string pluginPath;
+  // When set, the plug-in object is made through this function instead of
+  // the library at pluginPath.
+  CreateInstanceFunction createInstance = nullptr;
   // An INI-style settings file, loaded at start and saved at shutdown; empty
   // keeps the settings in memory only.
   std::string settingsPath;

@@ -1,0 +1,140 @@
+// The Z80 test loaders on the reference host: each loads a ROM-timed turbo
+// block with the fast-loading options off, with each of them, and with all;
+// the bytes arrive whole every time and the short cuts save emulated time.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "host_fixture.h"
+#include "load_helpers.h"
+#include "loaders/assembled_loader.h"
+
+namespace reelbox::host {
+namespace {
+
+using test::AssembledLoader;
+using test::LOADER_ORIGIN;
+using test::ReadAssembledLoader;
+
+constexpr std::uint16_t DESTINATION = 0xC000;
+constexpr std::uint16_t STACK = 0x7F00;
+constexpr std::uint8_t FLAG = 0xFF;
+constexpr std::size_t DATA_BYTES = 400;
+
+void PutU16(Bytes& bytes, std::uint16_t value) {
+  bytes.push_back(static_cast<std::uint8_t>(value));
+  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+Bytes TestData() {
+  Bytes data(DATA_BYTES);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 37 + (i >> 3));
+  return data;
+}
+
+// A TZX file of one turbo block with the ROM's timings: 3220 pilot pulses,
+// flag, data and checksum.
+Bytes RomTimedTurboTape(const Bytes& data) {
+  Bytes block{FLAG};
+  std::uint8_t checksum = FLAG;
+  for (std::uint8_t byte : data) checksum ^= byte;
+  block.insert(block.end(), data.begin(), data.end());
+  block.push_back(checksum);
+
+  Bytes tape{'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20, 0x11};
+  for (std::uint16_t value : {2168, 667, 735, 855, 1710, 3220}) PutU16(tape, value);
+  tape.push_back(8);   // used bits of the last byte
+  PutU16(tape, 1000);  // pause, ms
+  PutU16(tape, static_cast<std::uint16_t>(block.size()));
+  tape.push_back(0);
+  tape.insert(tape.end(), block.begin(), block.end());
+  return tape;
+}
+
+struct LoaderRun {
+  bool finished = false;
+  std::uint8_t result = 0;
+  Bytes loaded;
+  double leaderSeconds = 0;  // from the loader's start to the end of the sync
+  double dataSeconds = 0;    // from there to the loader's end
+  double TotalSeconds() const { return leaderSeconds + dataSeconds; }
+};
+
+// Boots, puts the loader in memory with its request, starts it at its
+// origin with interrupts about to be disabled, and runs until it reaches
+// `done` (auto play starts the tape when the loader first samples it).
+LoaderRun RunLoader(const AssembledLoader& loader, const FastOptions& options) {
+  const Bytes data = TestData();
+  TemporaryFile tape(RomTimedTurboTape(data), ".tzx");
+  ReferenceHost host(TestHostOptions());
+  ApplyOptions(host, options);
+  LoaderRun run;
+  if (Failed(host.Start()) || !host.Attached()) return run;
+  host.RunFrames(100);
+  if (Failed(host.OpenTape(tape.Path()))) return run;
+
+  Spectrum& cpu = host.Cpu();
+  for (std::size_t i = 0; i < loader.code.size(); ++i) {
+    cpu.Poke(static_cast<std::uint16_t>(LOADER_ORIGIN + i), loader.code[i]);
+  }
+  cpu.Poke(loader.Label("dest"), DESTINATION & 0xFF);
+  cpu.Poke(loader.Label("dest") + 1, DESTINATION >> 8);
+  cpu.Poke(loader.Label("length"), DATA_BYTES & 0xFF);
+  cpu.Poke(loader.Label("length") + 1, DATA_BYTES >> 8);
+  cpu.Poke(loader.Label("flag"), FLAG);
+  cpu.SetRegister(regSP, STACK);
+  cpu.SetRegister(regPC, LOADER_ORIGIN);
+  const std::uint64_t start = Now(host);
+  ArrivalLog synced(host, loader.Label("ld_synced"));
+  ArrivalLog done(host, loader.Label("done"));
+  for (int frame = 0; frame < 50 * 30 && done.arrivals.empty(); ++frame) host.RunFrame();
+
+  run.finished = !done.arrivals.empty() && !synced.arrivals.empty();
+  if (!run.finished) return run;
+  run.result = cpu.Peek(loader.Label("result"));
+  run.loaded = MemoryAt(host, DESTINATION, DATA_BYTES);
+  run.leaderSeconds = Seconds(synced.arrivals.back().time - start);
+  run.dataSeconds = Seconds(done.arrivals.front().time - synced.arrivals.back().time);
+  return run;
+}
+
+class TestLoaderOnHost : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    REQUIRE_ROM();
+    if (!ReadAssembledLoader(GetParam(), &loader)) {
+      GTEST_SKIP() << "no assembled test loaders: z80asm was not found when the build was configured";
+    }
+  }
+
+  AssembledLoader loader;
+};
+
+TEST_P(TestLoaderOnHost, LoadsItsBlockWithEveryOptionAndFasterWithThem) {
+  const FastOptions all[] = {ALL_OFF, EDGE_DETECTION_ONLY, FLASH_LOADING_ONLY, ALL_ON};
+  LoaderRun runs[4];
+  for (int i = 0; i < 4; ++i) {
+    runs[i] = RunLoader(loader, all[i]);
+    ASSERT_TRUE(runs[i].finished) << all[i].name;
+    EXPECT_EQ(1, runs[i].result) << all[i].name;
+    EXPECT_EQ(TestData(), runs[i].loaded) << all[i].name;
+    std::printf("%-22s %-15s leader %.3f s, data %.3f s, total %.3f s\n", GetParam(), all[i].name,
+                runs[i].leaderSeconds, runs[i].dataSeconds, runs[i].TotalSeconds());
+  }
+  const LoaderRun& off = runs[0];
+  // Edge detection shortens the data; pilot skip the leader, byte flash
+  // loading the data.
+  EXPECT_LT(runs[1].dataSeconds, 0.8 * off.dataSeconds);
+  EXPECT_LT(runs[2].leaderSeconds, 0.8 * off.leaderSeconds);
+  EXPECT_LT(runs[2].dataSeconds, 0.2 * off.dataSeconds);
+  EXPECT_LT(runs[3].TotalSeconds(), 0.5 * off.TotalSeconds());
+}
+
+INSTANTIATE_TEST_SUITE_P(Loaders, TestLoaderOnHost,
+                         ::testing::Values("loader_leader_inc_h", "loader_leader_dec_h", "loader_leader_no_test",
+                                           "loader_leader_delay_a", "loader_edge_compare", "loader_edge_delay_a"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+}  // namespace
+}  // namespace reelbox::host

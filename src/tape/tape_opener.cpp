@@ -3,8 +3,11 @@
 #include <cctype>
 #include <cstring>
 
+#include "tape/csw_reader.h"
 #include "tape/tap_reader.h"
 #include "tape/tzx_reader.h"
+#include "tape/voc_reader.h"
+#include "tape/wav_reader.h"
 
 namespace reelbox {
 namespace {
@@ -31,26 +34,26 @@ TapeFormat FormatFromPath(const char* path) {
     const char* extension;
     TapeFormat format;
   };
-  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap},
-                                      {".csw", TapeFormat::Csw}, {".voc", TapeFormat::Voc},
-                                      {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
+  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap}, {".csw", TapeFormat::Csw},
+                                      {".voc", TapeFormat::Voc}, {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
   for (const Entry& entry : FORMATS) {
     if (SameIgnoringCase(extension, entry.extension)) return entry.format;
   }
   return TapeFormat::Unknown;
 }
 
-HResult ReadTapeFile(TapeBlockList& list, TapeFormat format, const char* path, ICompressionService* /*compression*/) {
+HResult ReadTapeFile(TapeBlockList& list, TapeFormat format, const char* path, ICompressionService* compression) {
   switch (format) {
     case TapeFormat::Tap:
       return ReadTapFile(list, path);
     case TapeFormat::Tzx:
       return ReadTzxFile(list, path);
     case TapeFormat::Csw:
+      return ReadCswFile(list, path, compression);
     case TapeFormat::Voc:
+      return ReadVocFile(list, path);
     case TapeFormat::Wav:
-      // The sampled-tape readers are not built yet.
-      return TAPE_E_UNSUPPORTED;
+      return ReadWavFile(list, path);
     case TapeFormat::Unknown:
       break;
   }

@@ -1,7 +1,8 @@
 #include "platform/riff_file.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <mmsystem.h>
 
 #include "platform/system_error.h"
 
@@ -9,6 +10,27 @@ namespace reelbox::platform {
 namespace {
 
 HMMIO Mmio(void* handle) { return static_cast<HMMIO>(handle); }
+
+// The multimedia services report why a file did not open in their own
+// numbering; the system error of the same meaning.
+std::int32_t SystemErrorOf(UINT mmioError) {
+  switch (mmioError) {
+    case MMIOERR_FILENOTFOUND:
+      return ERROR_FILE_NOT_FOUND;
+    case MMIOERR_PATHNOTFOUND:
+      return ERROR_PATH_NOT_FOUND;
+    case MMIOERR_ACCESSDENIED:
+      return ERROR_ACCESS_DENIED;
+    case MMIOERR_SHARINGVIOLATION:
+      return ERROR_SHARING_VIOLATION;
+    case MMIOERR_TOOMANYOPENFILES:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case MMIOERR_OUTOFMEMORY:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return static_cast<std::int32_t>(GetLastError() != 0 ? GetLastError() : ERROR_OPEN_FAILED);
+  }
+}
 
 MMCKINFO ToMmio(const RiffChunk& chunk) {
   MMCKINFO info = {};
@@ -32,12 +54,9 @@ RiffFile::~RiffFile() { Close(); }
 
 HResult RiffFile::Open(const char* path) {
   Close();
-  SetLastError(0);
-  HMMIO mmio = mmioOpenA(const_cast<char*>(path), nullptr, MMIO_READ | MMIO_ALLOCBUF);
-  if (mmio == nullptr) {
-    const HResult result = LastErrorResult();
-    return Failed(result) ? result : ResultFromSystemError(ERROR_FILE_NOT_FOUND);
-  }
+  MMIOINFO info = {};
+  HMMIO mmio = mmioOpenA(const_cast<char*>(path), &info, MMIO_READ | MMIO_ALLOCBUF);
+  if (mmio == nullptr) return ResultFromSystemError(SystemErrorOf(info.wErrorRet));
   handle_ = mmio;
   return RESULT_OK;
 }

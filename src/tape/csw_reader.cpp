@@ -51,12 +51,6 @@ bool TakePulse(ByteCursor& cursor, std::uint64_t* total) {
   return true;
 }
 
-HResult AppendPiece(TapeBlockList& list, const CswPiece& piece) {
-  TapeBlock* block = NewCswPieceBlock(piece);
-  if (block == nullptr) return RESULT_OUTOFMEMORY;
-  return list.Append(block);
-}
-
 HResult CutPieces(TapeBlockList& list, const std::uint8_t* data, std::size_t size, std::uint32_t sampleRate,
                   std::uint8_t initialLevel) {
   if (sampleRate == 0) return TAPE_E_BADFORMAT;
@@ -73,7 +67,7 @@ HResult CutPieces(TapeBlockList& list, const std::uint8_t* data, std::size_t siz
     piece.pulseData = data + start;
     piece.pulseDataLength = static_cast<std::uint32_t>(cursor.Position() - start);
     piece.initialLevel = initialLevel;
-    const HResult result = AppendPiece(list, piece);
+    const HResult result = AppendPieceBlock(list, NewCswPieceBlock(piece));
     if (Failed(result)) return result;
   }
   return list.GetCount() == 0 ? TAPE_E_BADFORMAT : RESULT_OK;

@@ -92,9 +92,8 @@ HResult CutSampledPieces(SampledCut& cut, std::uint32_t fileOffset, std::uint32_
     piece.fileOffset = fileOffset;
     piece.byteCount = size;
     piece.pieceIndex = cut.pieces;
-    TapeBlock* block = NewSampledPieceBlock(piece);
-    if (block == nullptr) return RESULT_OUTOFMEMORY;
-    cut.list.Append(block);
+    const HResult result = AppendPieceBlock(cut.list, NewSampledPieceBlock(piece));
+    if (Failed(result)) return result;
     ++cut.pieces;
     fileOffset += size;
     byteCount -= size;

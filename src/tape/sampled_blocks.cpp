@@ -1,6 +1,7 @@
 #include "tape/sampled_blocks.h"
 
 #include <cstring>
+#include <new>
 
 #include "tape/byte_cursor.h"
 
@@ -63,6 +64,16 @@ TapeBlock* NewSampledPieceBlock(const SampledPiece& piece) {
   writer.PutU32(piece.byteCount);
   writer.PutU32(piece.pieceIndex);
   return NewOwnedBlock(bytes, sizeof bytes);
+}
+
+HResult AppendPieceBlock(TapeBlockList& list, TapeBlock* block) {
+  if (block == nullptr) return RESULT_OUTOFMEMORY;
+  try {
+    return list.Append(block);
+  } catch (const std::bad_alloc&) {
+    FreeBlock(block);
+    return RESULT_OUTOFMEMORY;
+  }
 }
 
 bool DecodeCswPiece(const TapeBlock& block, CswPiece* piece) {

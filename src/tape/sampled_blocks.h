@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "tape/tape_block.h"
+#include "tape/tape_block_list.h"
 
 namespace reelbox {
 
@@ -38,6 +39,10 @@ constexpr std::size_t SAMPLED_PIECE_SOURCE_OFFSET = 1 + sizeof(void*);
 // New blocks that own their data; null when out of memory.
 TapeBlock* NewCswPieceBlock(const CswPiece& piece);
 TapeBlock* NewSampledPieceBlock(const SampledPiece& piece);
+
+// Appends a new piece block to the list, or frees it; 0x8007000E when the
+// block is null (its allocation failed) or the list cannot grow.
+HResult AppendPieceBlock(TapeBlockList& list, TapeBlock* block);
 
 // False when the block is not of the kind or too short to hold the body.
 bool DecodeCswPiece(const TapeBlock& block, CswPiece* piece);

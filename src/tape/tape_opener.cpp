@@ -1,8 +1,8 @@
 #include "tape/tape_opener.h"
 
-#include <cctype>
 #include <cstring>
 
+#include "tape/ascii_text.h"
 #include "tape/csw_reader.h"
 #include "tape/tap_reader.h"
 #include "tape/tzx_reader.h"
@@ -10,16 +10,6 @@
 #include "tape/wav_reader.h"
 
 namespace reelbox {
-namespace {
-
-bool SameIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-  }
-  return *a == *b;
-}
-
-}  // namespace
 
 TapeFormat FormatFromPath(const char* path) {
   if (path == nullptr || path[0] == '\0') return TapeFormat::Unknown;
@@ -37,7 +27,7 @@ TapeFormat FormatFromPath(const char* path) {
   static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap}, {".csw", TapeFormat::Csw},
                                       {".voc", TapeFormat::Voc}, {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
   for (const Entry& entry : FORMATS) {
-    if (SameIgnoringCase(extension, entry.extension)) return entry.format;
+    if (EqualsIgnoringCase(extension, entry.extension)) return entry.format;
   }
   return TapeFormat::Unknown;
 }

@@ -6,6 +6,7 @@
 #include "platform/guarded_read.h"
 #include "tape/byte_cursor.h"
 #include "tape/file_source.h"
+#include "tape/file_view.h"
 
 namespace reelbox {
 namespace {
@@ -113,13 +114,10 @@ HResult WalkVoc(SampledCut& cut, const std::uint8_t* data, std::size_t size) {
 }
 
 HResult MapVocFile(const char* path, std::unique_ptr<platform::MappedView>* view) {
-  platform::File file;
   std::uint64_t size = 0;
-  HResult result = file.OpenForSharedRead(path);
-  if (Succeeded(result)) result = file.GetSize(&size);
+  const HResult result = MapWholeFile(path, &size, view);
   if (Failed(result)) return result;
-  if (size < HEADER_SIZE) return TAPE_E_BADFORMAT;
-  return platform::MapReadOnly(file, size, view);
+  return size < HEADER_SIZE ? TAPE_E_BADFORMAT : RESULT_OK;
 }
 
 }  // namespace

@@ -60,10 +60,10 @@ class CassetteRecorder {
   MessageResult OnMessage(std::uint32_t message, MessageWParam wParam, MessageLParam lParam);
   void OnTapeEvent(std::uint32_t code, MessageLParam value);
 
-  ModuleHandle instance;
+  [[maybe_unused]] ModuleHandle instance;  // read once the window loads its resources
   IHostShell* host = nullptr;
   WindowHandle window = nullptr;
-  TapeBlockList* blockList;
+  [[maybe_unused]] TapeBlockList* blockList;  // read once the table of contents exists
   CassetteRecorder** ownerSlot = nullptr;
   CommandQueue queue;
 };

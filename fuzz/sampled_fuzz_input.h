@@ -14,9 +14,12 @@
 
 namespace reelbox::fuzz {
 
-// Overwrites one file per process with the input and returns its path.
+// Overwrites one file per process with the input and returns its path; in
+// shared memory where there is some, since rewriting a file on disk for every
+// input slows fuzzing down to a few hundred inputs a second.
 inline const std::string& WriteInput(const std::uint8_t* data, std::size_t size, const char* extension) {
-  static const std::string path = "/tmp/reelbox-fuzz-" + std::to_string(getpid()) + extension;
+  static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/reelbox-fuzz-" +
+                                  std::to_string(getpid()) + extension;
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file != nullptr) {
     std::fwrite(data, 1, size, file);

@@ -22,11 +22,6 @@ std::uint32_t SamplePeriod(std::uint32_t tstatesPerSecond, std::uint32_t rate) {
   return period == 0 ? 1 : period;
 }
 
-void Queue(TapeDeck& deck, std::uint32_t tstates) {
-  deck.untilEdge += static_cast<std::int32_t>(tstates);
-  deck.currentPulse = tstates;
-}
-
 // The next run of the piece in samples: one byte, or a 0 byte and a u32.
 // A run of 0 plays as 1 sample, so the level after it is the one the
 // recording has and playing never stalls; a long run cut short (which the
@@ -54,7 +49,7 @@ SampleSourceRoutine RoutineOf(const std::uint8_t* blockData) { return DecodeSamp
 // Fast loading runs the host at full speed while a sampled piece plays; not
 // when the piece already handed over and the deck halted at the end of the tape.
 void SpeedUp(TapeDeck& deck) {
-  if (deck.fastLoading && deck.edgeHandler != nullptr && deck.host != nullptr) deck.host->SetFullSpeed(1);
+  if (deck.fastLoading && deck.edgeHandler != nullptr) deck.RequestFullSpeed(1);
 }
 
 // Asks the piece for the next buffer of samples; false when it has none left
@@ -85,9 +80,9 @@ void TapeDeck::StartCsw(const TapeBlock& block) {
   // level the previous one left.
   if (blockIndex == 0) earLevel = piece.initialLevel != 0 ? EAR_HIGH : 0x00;
   runLeft = run - 1;
-  Queue(*this, samplePeriod);
+  QueuePulse(samplePeriod);
   edgeHandler = &TapeDeck::PlayCswRuns;
-  PlayCswRuns();
+  CallHandler();
   SpeedUp(*this);
 }
 
@@ -98,15 +93,14 @@ void TapeDeck::PlayCswRuns() {
       --runLeft;
       lastEdgeTime += static_cast<std::int32_t>(currentPulse);
     } else {
-      RecordEdge();
-      earLevel ^= EAR_HIGH;
+      Edge();
       if (bytesLeft <= 0) {
         AdvancePhase();
         return;
       }
       runLeft = NextRun(*this) - 1;
     }
-    Queue(*this, samplePeriod);
+    QueuePulse(samplePeriod);
   }
 }
 
@@ -122,7 +116,7 @@ void TapeDeck::StartSampledAudio(const TapeBlock& block) {
   sampleSource = block.data;
   currentPulse = samplePeriod;  // nothing queued: the first sample is taken at once
   piece.sampleSource(SAMPLE_SOURCE_OPEN, block.data, nullptr, nullptr);
-  PlaySampledAudio();
+  CallHandler();
   SpeedUp(*this);
 }
 
@@ -143,7 +137,7 @@ void TapeDeck::PlaySampledAudio() {
       lastEdgeTime += static_cast<std::int32_t>(currentPulse);
     }
     --samplesBuffered;
-    Queue(*this, samplePeriod);
+    QueuePulse(samplePeriod);
     earLevel = level;
   }
 }

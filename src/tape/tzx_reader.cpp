@@ -110,14 +110,18 @@ constexpr std::size_t MAX_BLOCK_COUNT = std::numeric_limits<std::int32_t>::max()
 // never made a block that would hand its bytes over as pointers.
 bool IsPrivateIdentifier(std::uint8_t id) { return id >= BLOCK_CSW_PIECE; }
 
-// Calls onBlock(start, length) for each block in turn. Every length is checked
-// here, before anything reads the block's body.
+// Calls onBlock(start, length) for each complete block in turn. Every length
+// is checked here, before anything reads the block's body. A block that runs
+// past the end of the file ends the tape before it: a cut download keeps the
+// blocks it holds whole, as a cut cassette would still play up to the cut.
 template <typename OnBlock>
 HResult ForEachBlock(const std::uint8_t* data, std::size_t size, OnBlock onBlock) {
   ByteCursor cursor(data, size);
   while (!cursor.AtEnd()) {
+    if (IsPrivateIdentifier(*cursor.Here())) return TAPE_E_BADFORMAT;
     const std::size_t length = TzxBlockLength(cursor.Here(), cursor.Remaining());
-    if (length == 0 || length > MAX_BLOCK_SIZE || IsPrivateIdentifier(*cursor.Here())) return TAPE_E_BADFORMAT;
+    if (length == 0) break;
+    if (length > MAX_BLOCK_SIZE) return TAPE_E_BADFORMAT;
     const HResult result = onBlock(cursor.Here(), length);
     if (Failed(result)) return result;
     cursor.Skip(length);
@@ -125,9 +129,7 @@ HResult ForEachBlock(const std::uint8_t* data, std::size_t size, OnBlock onBlock
   return RESULT_OK;
 }
 
-// A block that runs past the end refuses the whole file: the blocks must end
-// exactly at the end of the file. Jumps, loops, calls and selections name
-// blocks by index, so what is left of a cut tape need not play as the whole did.
+// A file without one complete block is not a tape.
 HResult CountBlocks(const std::uint8_t* data, std::size_t size, std::size_t* count) {
   *count = 0;
   HResult result = ForEachBlock(data, size, [count](const std::uint8_t*, std::size_t) {

@@ -51,17 +51,28 @@ TEST(SharedTapes, LibspectrumTzxFilesGiveTheirBlocks) {
   }
 }
 
-// Blocks that run past the end of the file. complete-tzx.tzx is one of them:
-// its archive block says 18 bytes but holds 19, so its last byte is read as the
-// identifier of a block whose length runs far past the end.
-TEST(SharedTapes, TzxFilesWithBlocksPastTheirEndAreRefused) {
+// Files whose first block already runs past the end of the file.
+TEST(SharedTapes, TzxFilesWithoutAWholeBlockAreRefused) {
   REELBOX_REQUIRE_SHARED_TAPES();
-  for (const char* name : {"libspectrum/invalid.tzx", "libspectrum/invalid-custominfo.tzx",
-                           "libspectrum/invalid-hardwareinfo.tzx", "libspectrum/complete-tzx.tzx"}) {
+  for (const char* name :
+       {"libspectrum/invalid.tzx", "libspectrum/invalid-custominfo.tzx", "libspectrum/invalid-hardwareinfo.tzx"}) {
     TapeBlockList list;
     EXPECT_EQ(TAPE_E_BADFORMAT, ReadTzxFile(list, PathOf(name).c_str())) << name;
     EXPECT_EQ(0, list.GetCount()) << name;
   }
+}
+
+// Its archive block says 18 bytes but holds 19, so the byte after it reads as
+// a block running far past the end: the tape ends with the archive block.
+TEST(SharedTapes, CompleteTzxKeepsEveryBlockUpToItsArchiveInfo) {
+  REELBOX_REQUIRE_SHARED_TAPES();
+  TapeBlockList list;
+  ASSERT_EQ(RESULT_OK, ReadTzxFile(list, PathOf("libspectrum/complete-tzx.tzx").c_str()));
+  const int expected[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x20, 0x21, 0x22, 0x23, 0x12, 0x24,
+                          0x12, 0x25, 0x2A, 0x30, 0x31, 0x32};
+  ASSERT_EQ(static_cast<std::int32_t>(sizeof expected / sizeof expected[0]), list.GetCount());
+  for (std::int32_t i = 0; i < list.GetCount(); ++i) EXPECT_EQ(expected[i], list.GetBlock(i)->id) << i;
+  EXPECT_EQ(0u, list.standardOnly);
 }
 
 TEST(SharedTapes, FortySevenLoaderDemosStartWithARomLoadedProgram) {

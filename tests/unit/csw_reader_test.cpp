@@ -119,13 +119,6 @@ TEST(CswCut, TruncatedLongPulseOrNoPulseEmptiesTheList) {
   EXPECT_EQ(1, list.GetCount());
 }
 
-TEST(CswCut, RateOfZeroIsRefused) {
-  const Bytes pulses{5, 3};
-  TapeBlockList list;
-  EXPECT_EQ(TAPE_E_BADFORMAT, CutCswPieces(list, pulses.data(), pulses.size(), 0, 0));
-  EXPECT_EQ(0, list.GetCount());
-}
-
 TEST(CswReader, Version1PiecesPointIntoTheViewTheListKeeps) {
   testing::ScratchFolder folder;
   const std::string path = folder.Write("five.csw", testing::CswVersion1(44100, 0x01, testing::Repeated(2205, 100)));

@@ -207,10 +207,5 @@ TEST_F(SampleSource, ReleaseIsDoneByTheFirstPieceOnly) {
   list_.Clear();
 }
 
-TEST_F(SampleSource, UnknownOperationsDoNothing) {
-  ASSERT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, {1})})));
-  EXPECT_EQ(RESULT_OK, SampleFileSource(7, list_.GetBlock(0)->data, nullptr, nullptr));
-}
-
 }  // namespace
 }  // namespace reelbox

@@ -68,8 +68,8 @@ TEST(SharedTapes, CompleteTzxKeepsEveryBlockUpToItsArchiveInfo) {
   REELBOX_REQUIRE_SHARED_TAPES();
   TapeBlockList list;
   ASSERT_EQ(RESULT_OK, ReadTzxFile(list, PathOf("libspectrum/complete-tzx.tzx").c_str()));
-  const int expected[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x20, 0x21, 0x22, 0x23,
-                          0x12, 0x24, 0x12, 0x25, 0x2A, 0x30, 0x31, 0x32};
+  const int expected[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x20, 0x21, 0x22, 0x23, 0x12, 0x24,
+                          0x12, 0x25, 0x2A, 0x30, 0x31, 0x32};
   ASSERT_EQ(static_cast<std::int32_t>(sizeof expected / sizeof expected[0]), list.GetCount());
   for (std::int32_t i = 0; i < list.GetCount(); ++i) EXPECT_EQ(expected[i], list.GetBlock(i)->id) << i;
   EXPECT_EQ(0u, list.standardOnly);

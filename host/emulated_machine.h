@@ -13,7 +13,7 @@
 #include "host/plugin_timer.h"
 #include "host/ref_count.h"
 #include "host/sound_device.h"
-#include "host/spectrum.h"
+#include "host/zx_machine.h"
 
 namespace reelbox::host {
 

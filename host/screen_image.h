@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/spectrum.h"
+#include "host/zx_machine.h"
 
 namespace reelbox::host {
 

@@ -1,6 +1,6 @@
 // The reference host's Spectrum: the frame clock at port reads, the 32 T-state
 // interrupt, execution traps, registers by number, keyboard, border and memory.
-#include "host/spectrum.h"
+#include "host/zx_machine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/spectrum.h"
+#include "host/zx_machine.h"
 
 #include <algorithm>
 #include <cstring>

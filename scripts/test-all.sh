@@ -64,6 +64,19 @@ run_ctest() {
   failed=$((failed + failures))
 }
 
+# Builds quietly; the log's end is shown when the build fails.
+compile() {
+  local dir=$1
+  shift
+  ninja -C "$dir" -j"$JOBS" "$@" >"$dir.build.log" 2>&1 || {
+    grep -E -A8 '^FAILED|error:' "$dir.build.log" | head -n 80
+    return 1
+  }
+}
+
+export JOBS
+export -f compile
+
 has_target() { ninja -C "$1" -t targets all 2>/dev/null | grep -q "^$2:"; }
 
 # ThreadSanitizer needs the fixed memory layout that address-space randomisation
@@ -75,7 +88,7 @@ native_sanitized() {
   local dir=$BUILD_ROOT/asan
   build "native asan" configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g" \
     -DREELBOX_SANITIZE=address,undefined || return 0
-  build "native asan" ninja -C "$dir" -j"$JOBS" || return 0
+  build "native asan" compile "$dir" || return 0
   run_ctest "$dir.ctest.log" ctest --test-dir "$dir" -LE threads -j"$JOBS" --timeout 600 --output-on-failure
 }
 
@@ -88,7 +101,7 @@ native_threads() {
     echo "No thread tests (tests/threads is empty): skipped."
     return 0
   fi
-  build "native tsan" without_aslr ninja -C "$dir" -j"$JOBS" reelbox_thread_tests || return 0
+  build "native tsan" without_aslr bash -c 'compile "$@"' _ "$dir" reelbox_thread_tests || return 0
   run_ctest "$dir.ctest.log" without_aslr ctest --test-dir "$dir" -L threads -j"$JOBS" --timeout 600 --output-on-failure
 }
 
@@ -97,7 +110,7 @@ windows_under_wine() {
   local dir=$BUILD_ROOT/win
   build "windows" configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$SOURCE/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release || return 0
-  build "windows" ninja -C "$dir" -j"$JOBS" || return 0
+  build "windows" compile "$dir" || return 0
   # Test discovery ran Wine without a display; its desktop process must not
   # outlive into the tests. One X display for the whole run; Wine's processes
   # end before it goes.
@@ -134,9 +147,12 @@ fuzz_targets() {
     return 0
   fi
   local dir=$BUILD_ROOT/fuzz
+  # fuzzer-no-link on every file: the fuzzer sees coverage of the library's
+  # code, not only of the target's own file.
   build "fuzz" configure "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DREELBOX_FUZZ=ON -DREELBOX_TESTS=OFF -DREELBOX_HOST=OFF -DREELBOX_SANITIZE=address,undefined || return 0
-  build "fuzz" ninja -C "$dir" -j"$JOBS" || return 0
+    -DREELBOX_FUZZ=ON -DREELBOX_TESTS=OFF -DREELBOX_HOST=OFF -DREELBOX_SANITIZE=address,undefined,fuzzer-no-link ||
+    return 0
+  build "fuzz" compile "$dir" || return 0
   local work=$BUILD_ROOT/fuzz-runs
   rm -rf "$work"
   mkdir -p "$work"
@@ -168,7 +184,7 @@ benchmarks() {
   local dir=$BUILD_ROOT/bench
   build "bench" configure "$dir" -DCMAKE_BUILD_TYPE=Release -DREELBOX_BENCH=ON -DREELBOX_TESTS=OFF \
     -DREELBOX_HOST=OFF || return 0
-  build "bench" ninja -C "$dir" -j"$JOBS" || return 0
+  build "bench" compile "$dir" || return 0
   local program
   while IFS= read -r program; do
     if timeout 120 "$program" --benchmark_min_time=0.01; then

@@ -77,7 +77,8 @@ compile() {
 export JOBS
 export -f compile
 
-has_target() { ninja -C "$1" -t targets all 2>/dev/null | grep -q "^$2:"; }
+# grep reads all of ninja's output: with -q it would stop early and fail the pipe.
+has_target() { ninja -C "$1" -t targets all 2>/dev/null | grep "^$2:" >/dev/null; }
 
 # ThreadSanitizer needs the fixed memory layout that address-space randomisation
 # with many random bits breaks; run without it.

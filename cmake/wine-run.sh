@@ -34,6 +34,14 @@ mkdir -p "$WINEPREFIX"
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX/wineboot.log" 2>&1 </dev/null &&
       touch "$WINEPREFIX/.initialised"
   fi
+  # Wine's desktop process keeps the X display it started with (or none): when
+  # the display changes (tests discovered without one, then run under a new
+  # xvfb-run, which also brings a new XAUTHORITY), the prefix's processes end first.
+  display="${DISPLAY:-none} ${XAUTHORITY:-}"
+  if [[ -f $WINEPREFIX/.display && $(<"$WINEPREFIX/.display") != "$display" ]]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  echo "$display" >"$WINEPREFIX/.display"
 ) 9>"$WINEPREFIX/.init-lock"
 
 log=$(mktemp "$WINEPREFIX/run.XXXXXX")

@@ -2,6 +2,7 @@
 // the emulation thread. Guarded by the plug-in's only lock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -41,10 +42,22 @@ class CommandQueue {
   std::uint32_t CommandCount();
 
  private:
+  // Holds the queue from construction to destruction, also when left early.
+  class Hold {
+   public:
+    explicit Hold(CommandQueue& queue) : queue_(queue) { queue_.LockQueue(); }
+    ~Hold() { queue_.UnlockQueue(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    CommandQueue& queue_;
+  };
+
   static void RunCommand(TapeDeck& deck, const DeckCommand& command);
 
   std::mutex queueLock;
-  std::uint32_t queueLocked = 0;  // written only while queueLock is held
+  std::atomic<std::uint32_t> queueLocked{0};  // written only while queueLock is held
   DeckCommand commands[COMMAND_QUEUE_LENGTH] = {};
   std::uint32_t commandCount = 0;
 };

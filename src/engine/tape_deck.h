@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "contract/plugin_interfaces.h"
+#include "engine/walk_guard.h"
 #include "tape/tape_block_list.h"
 
 namespace reelbox {
@@ -41,13 +42,26 @@ class TapeDeck {
   TapeDeck& operator=(const TapeDeck&) = delete;
 
   // --- sequencer (sequencer.cpp) ---
-  void Notify(std::uint32_t code, std::int32_t value);
+  void Notify(std::uint32_t code, MessageLParam value);
   void SyncClock();
   void RecordEdge();
   void NextBlock();
   void AdvanceBlock();
   void AdvancePhase();
   void StartPause(std::uint32_t ms);
+  // Runs edgeHandler now, or, when a handler or the sequencer is already
+  // running, once that returns: phase changes iterate instead of nesting.
+  void CallHandler();
+  // The block at blockIndex; null when blockIndex is outside the tape.
+  const TapeBlock* CurrentBlock() const;
+  // The tape ran out: stop, rewind to block 0 and say so.
+  void EndOfTape();
+
+  // --- edges (inline below: every handler's inner loop) ---
+  // Adds a pulse to the countdown; lateness carries over into it.
+  void QueuePulse(std::uint32_t length);
+  // One logged transition of the EAR level.
+  void Edge();
 
   // --- pulse generation (pulses.cpp) ---
   void StartTone(std::uint32_t pulseLength, std::uint32_t pulseCount, bool standard);
@@ -77,6 +91,12 @@ class TapeDeck {
   bool WatchForFlashLoad();  // true when it handed the phase to a flash-load handler
   void FlashLoadBytes();
   void FlashLoadInlineBytes();
+  void ContinueAfterFlashLoad(const TapeBlock& block, std::uint8_t flag);
+  bool FlashLoadMayAct();
+  void HandBackToSound();
+  void RestartBitWait(std::uint8_t mask);
+  void ToggleBorder();
+  void DeliverInlineByte(std::uint8_t* l, std::uint8_t* b);
 
   // --- emulation loop (emulation_loop.cpp) ---
   HResult Attach(IEmulatedMachine* machine, IDevice* owner);
@@ -92,10 +112,19 @@ class TapeDeck {
   void SetFlashLoading(std::uint32_t on);
   bool IsLoaderAt(std::uint16_t address);
   bool AutoStopTest();
+  // Host access that tolerates an unattached deck (no host: clock 0, registers
+  // and memory read 0, requests dropped). Inline below.
+  std::uint32_t FrameClock() const;
+  void RequestFullSpeed(std::uint32_t on) const;
+  std::uint16_t Register(std::uint32_t number) const;
+  std::uint8_t MemoryByte(std::uint16_t address) const;
 
   // --- loading noise (loading_noise.cpp) ---
   HResult StopNoise();
   void RenderNoiseFrame(std::int16_t* destination, std::int32_t amplitude);
+  // The noise steps of BeginFrame and EndFrame; EndFrame returns the result.
+  void NoiseFrameStart(std::uint32_t flag);
+  HResult NoiseFrameEnd();
 
   // --- transport (transport.cpp) ---
   bool Play();
@@ -107,6 +136,7 @@ class TapeDeck {
   // --- the save trap (save_trap.cpp) ---
   void SetSaveTrap(bool on);
   void OnTrap(std::uint16_t address);
+  void CaptureSavedBlock(std::uint16_t start, std::uint16_t length, std::uint8_t flag);
 
   // --- the fields; other rooms use them by name ---
   TapeBlockList* blockList;
@@ -184,6 +214,68 @@ class TapeDeck {
   std::uint32_t pilotTrapDone = 0;
   std::uint32_t pilotTrapArmed = 0;
   std::uint32_t inputRecording = 0;
+
+  // Walk guards: no tape may keep the emulation thread in the deck.
+  std::uint32_t dispatching = 0;    // CallHandler's loop is running
+  std::uint32_t handlerDue = 0;     // a start operation asked for its handler to run
+  std::uint32_t sequencing = 0;     // NextBlock's loop is running
+  std::uint32_t sequenceAgain = 0;  // a block that played nothing moved on while sequencing
+  WalkGuard walkGuard;              // ends walks that go round blocks that play nothing
 };
+
+// Host access, the clock and the handler call are on every port read's path:
+// defined here so they inline.
+inline std::uint32_t TapeDeck::FrameClock() const { return host != nullptr ? host->GetFrameClock() : 0; }
+
+inline void TapeDeck::RequestFullSpeed(std::uint32_t on) const {
+  if (host != nullptr) host->SetFullSpeed(on);
+}
+
+inline std::uint16_t TapeDeck::Register(std::uint32_t number) const {
+  std::uint32_t value = 0;
+  if (host != nullptr) host->GetRegister(number, &value);
+  return static_cast<std::uint16_t>(value);
+}
+
+inline std::uint8_t TapeDeck::MemoryByte(std::uint16_t address) const {
+  std::uint8_t value = 0;
+  if (host != nullptr) host->ReadMemory(address, &value);
+  return value;
+}
+
+inline void TapeDeck::SyncClock() {
+  const std::uint32_t clock = FrameClock();
+  untilEdge -= static_cast<std::int32_t>(clock - lastClock);
+  lastClock = clock;
+}
+
+inline void TapeDeck::CallHandler() {
+  handlerDue = 1;
+  if (dispatching || sequencing) return;
+  dispatching = 1;
+  while (handlerDue && edgeHandler != nullptr) {
+    handlerDue = 0;
+    (this->*edgeHandler)();
+  }
+  handlerDue = 0;
+  dispatching = 0;
+}
+
+inline void TapeDeck::QueuePulse(std::uint32_t length) {
+  untilEdge += static_cast<std::int32_t>(length);
+  currentPulse = length;
+  walkGuard.Pulse(length);
+}
+
+inline void TapeDeck::RecordEdge() {
+  lastEdgeTime += static_cast<std::int32_t>(currentPulse);
+  if (edgeLog != nullptr && edgeCount < EDGE_LOG_ENTRIES)
+    edgeLog[edgeCount++] = static_cast<std::uint32_t>(lastEdgeTime);
+}
+
+inline void TapeDeck::Edge() {
+  RecordEdge();
+  earLevel ^= 0x40;
+}
 
 }  // namespace reelbox

@@ -1,8 +1,8 @@
 #include "tape/tape_block_list.h"
 
-#include <cctype>
 #include <cstring>
 
+#include "tape/ascii_text.h"
 #include "tape/byte_cursor.h"
 
 namespace reelbox {
@@ -14,14 +14,8 @@ constexpr std::size_t ARCHIVE_TEXT_LIMIT = 127;
 
 bool IsSignalBlock(std::int32_t id) { return (id >= 0x10 && id <= 0x15) || id >= 0xF0; }
 
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-  }
-  return *a == *b;
-}
-
-// The flag byte and length of a data block's TZX data; false for other blocks.
+// The TZX data (flag byte first) and its length of a 0x10 or 0x11 block; false
+// for other blocks and for a block that does not hold all its data.
 bool DataOf(const TapeBlock& block, const std::uint8_t** data, std::uint32_t* length) {
   std::uint32_t offset;
   if (block.id == 0x10 && block.size >= 5) {
@@ -33,7 +27,7 @@ bool DataOf(const TapeBlock& block, const std::uint8_t** data, std::uint32_t* le
   } else {
     return false;
   }
-  if (block.size - offset < *length) *length = block.size - offset;
+  if (block.size - offset < *length) return false;
   *data = block.data + offset;
   return true;
 }
@@ -56,7 +50,10 @@ TapeBlock* TapeBlockList::NewBlock() {
   return block;
 }
 
+void TapeBlockList::Reserve(std::size_t blocks) { index_.reserve(index_.size() + blocks); }
+
 HResult TapeBlockList::Append(TapeBlock* block) {
+  index_.push_back(block);
   if (IsSignalBlock(block->id)) hasSignalBlocks = 1;
   if (block->id == ARCHIVE_INFO) ExamineArchiveInfo(*block);
   block->next = nullptr;
@@ -66,7 +63,6 @@ HResult TapeBlockList::Append(TapeBlock* block) {
     last->next = block;
   }
   last = block;
-  index_.push_back(block);
   ++count;
   return RESULT_OK;
 }

@@ -2,6 +2,7 @@
 // readers, walked by the deck, appended to by recording.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -26,8 +27,12 @@ class TapeBlockList {
   std::int32_t GetCount() const { return count; }
   // A record from the list's own pool, for readers that make many blocks; it is
   // freed with the list's other blocks and must be appended to this list.
+  // Throws std::bad_alloc when the pool cannot grow.
   TapeBlock* NewBlock();
-  // Takes ownership and adds the block at the end; always 0.
+  // Room in the index for blocks more blocks, for readers that count first.
+  void Reserve(std::size_t blocks);
+  // Takes ownership and adds the block at the end; always 0. Throws
+  // std::bad_alloc, leaving the list as it was, when the index cannot grow.
   HResult Append(TapeBlock* block);
   // Releases every block and the view.
   void Clear();

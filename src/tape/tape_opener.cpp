@@ -1,23 +1,12 @@
 #include "tape/tape_opener.h"
 
-#include <cctype>
 #include <cstring>
 
+#include "tape/ascii_text.h"
 #include "tape/tap_reader.h"
 #include "tape/tzx_reader.h"
 
 namespace reelbox {
-namespace {
-
-bool SameIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-  }
-  return *a == *b;
-}
-
-}  // namespace
-
 TapeFormat FormatFromPath(const char* path) {
   if (path == nullptr || path[0] == '\0') return TapeFormat::Unknown;
   const char* extension = path;
@@ -31,11 +20,10 @@ TapeFormat FormatFromPath(const char* path) {
     const char* extension;
     TapeFormat format;
   };
-  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap},
-                                      {".csw", TapeFormat::Csw}, {".voc", TapeFormat::Voc},
-                                      {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
+  static constexpr Entry FORMATS[] = {{".tap", TapeFormat::Tap}, {".blk", TapeFormat::Tap}, {".csw", TapeFormat::Csw},
+                                      {".voc", TapeFormat::Voc}, {".wav", TapeFormat::Wav}, {".tzx", TapeFormat::Tzx}};
   for (const Entry& entry : FORMATS) {
-    if (SameIgnoringCase(extension, entry.extension)) return entry.format;
+    if (EqualsIgnoringCase(extension, entry.extension)) return entry.format;
   }
   return TapeFormat::Unknown;
 }

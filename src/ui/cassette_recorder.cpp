@@ -44,9 +44,8 @@ bool CassetteRecorder::PostCommand(std::uint32_t code, std::uint32_t arg1, std::
 
 void CassetteRecorder::DrainCommands(TapeDeck& deck) {
   queue.DrainCommands(deck);
-  if (reportBlock) {
+  if (reportBlock.exchange(0) != 0) {
     platform::PostWindowMessage(window, WM_TAPE_EVENT, TAPE_EVENT_BLOCK, deck.blockIndex);
-    reportBlock = 0;
   }
 }
 

@@ -2,6 +2,7 @@
 // command queue to the deck and the flags other rooms read or set.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "contract/host_interfaces.h"
@@ -42,7 +43,7 @@ class CassetteRecorder {
   // Settings and flags.
   std::uint32_t autoLoad = 1;
   std::uint32_t recordDisabled = 1;
-  std::uint32_t reportBlock = 0;
+  std::atomic<std::uint32_t> reportBlock{0};  // set on the window thread, cleared by the drain
   std::uint32_t tapeInserted = 0;
   std::uint32_t fastLoad = 1;
   std::uint32_t autoPlay = 1;
@@ -55,15 +56,15 @@ class CassetteRecorder {
 
  private:
   ~CassetteRecorder();
-  static MessageResult WindowProcedure(void* context, WindowHandle window, std::uint32_t message,
-                                       MessageWParam wParam, MessageLParam lParam);
+  static MessageResult WindowProcedure(void* context, WindowHandle window, std::uint32_t message, MessageWParam wParam,
+                                       MessageLParam lParam);
   MessageResult OnMessage(std::uint32_t message, MessageWParam wParam, MessageLParam lParam);
   void OnTapeEvent(std::uint32_t code, MessageLParam value);
 
-  ModuleHandle instance;
+  [[maybe_unused]] ModuleHandle instance;  // read once the window loads its resources
   IHostShell* host = nullptr;
   WindowHandle window = nullptr;
-  TapeBlockList* blockList;
+  [[maybe_unused]] TapeBlockList* blockList;  // read once the table of contents exists
   CassetteRecorder** ownerSlot = nullptr;
   CommandQueue queue;
 };

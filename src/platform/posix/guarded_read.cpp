@@ -33,6 +33,8 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
 // A mapped file that shrinks under the view raises SIGBUS on the pages past its
 // new end. The handler is installed only for the duration of the call.
 HResult RunGuarded(GuardedFunction function, void* context) {
+  // Inside another guarded call on this thread: its guard already covers this one.
+  if (activeGuard != nullptr) return function(context);
   static std::mutex installLock;
   std::lock_guard<std::mutex> guard(installLock);
 

@@ -1,0 +1,118 @@
+#include "deck_harness.h"
+
+#include <algorithm>
+
+#include "platform/window_messages.h"
+#include "ui/cassette_recorder.h"
+
+extern "C" reelbox::HResult RB_CALL CreateInstance(reelbox::IUnknown* outer, const reelbox::Guid& riid, void** out);
+
+namespace reelbox::test {
+
+DeckHarness::DeckHarness() {
+  void* out = nullptr;
+  CreateInstance(nullptr, IID_IDevice, &out);
+  device_ = static_cast<IDevice*>(out);
+  plugin_ = static_cast<TapePlugin*>(device_);
+  machine.Poke(LOADER_LOOP_ADDRESS, {0xA9, 0xE6, 0x20, 0x28});
+  machine.registers[REG_PC] = LOADER_LOOP_ADDRESS;
+  device_->Attach(&machine);
+  Deck().notifyWindow = events.Handle();
+  device_->BeginFrame(0);
+}
+
+DeckHarness::~DeckHarness() {
+  if (CassetteRecorder* recorder = plugin_->RecorderWindow()) platform::DestroyMessageWindow(recorder->Window());
+  device_->Detach();
+  device_->Release();
+  DispatchPostedMessages();
+}
+
+void DeckHarness::Load(const std::vector<Bytes>& blocks) {
+  AppendBlocks(Tape(), blocks);
+  Deck().ResetDeck();
+}
+
+void DeckHarness::OpenRecorder() {
+  plugin_->Create(nullptr, nullptr);
+  Deck().notifyWindow = events.Handle();
+}
+
+bool DeckHarness::Post(std::uint32_t code, std::uint32_t arg1) {
+  return plugin_->RecorderWindow()->PostCommand(code, arg1, 0);
+}
+
+std::uint8_t DeckHarness::ReadEar() {
+  std::uint8_t value = 0xBF;
+  device_->ReadPort(0xFE, &value);
+  return value & 0x40;
+}
+
+void DeckHarness::EndFrame() {
+  machine.clock = machine.frameLength;
+  device_->EndFrame(0, 0);
+}
+
+void DeckHarness::BeginFrame() {
+  frameStart_ += machine.frameLength;
+  machine.clock = 0;
+  device_->BeginFrame(0);
+}
+
+void DeckHarness::NextFrame() {
+  EndFrame();
+  BeginFrame();
+}
+
+std::vector<Transition> DeckHarness::Run(std::size_t maxTransitions, std::int64_t maxTime) {
+  std::vector<Transition> seen;
+  std::uint8_t level = Deck().earLevel;
+  while (seen.size() < maxTransitions && Deck().state == DECK_PLAYING && Now() < maxTime) {
+    const std::int64_t due = std::max<std::int64_t>(Deck().untilEdge, 1);
+    if (machine.clock + due >= machine.frameLength) {
+      NextFrame();
+    } else {
+      machine.clock += static_cast<std::uint32_t>(due);
+    }
+    const std::uint8_t now = ReadEar();
+    if (now != level) seen.push_back(Transition{Now(), now});
+    level = now;
+  }
+  return seen;
+}
+
+bool DeckHarness::RunFramesUntilStopped(std::int64_t frames) {
+  for (std::int64_t i = 0; i < frames && Deck().state == DECK_PLAYING; ++i) NextFrame();
+  return Deck().state != DECK_PLAYING;
+}
+
+std::vector<std::int64_t> PulseLengths(const std::vector<Transition>& transitions, std::int64_t start) {
+  std::vector<std::int64_t> lengths;
+  for (const Transition& transition : transitions) {
+    lengths.push_back(transition.time - start);
+    start = transition.time;
+  }
+  return lengths;
+}
+
+std::vector<std::int64_t> DataPulses(const Bytes& data, std::uint32_t usedBits, std::int64_t zero, std::int64_t one) {
+  std::vector<std::int64_t> pulses;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const std::uint32_t bits = i + 1 == data.size() ? usedBits : 8;
+    for (std::uint32_t bit = 0; bit < bits; ++bit) {
+      const std::int64_t pulse = (data[i] << bit) & 0x80 ? one : zero;
+      pulses.insert(pulses.end(), {pulse, pulse});
+    }
+  }
+  return pulses;
+}
+
+std::vector<std::int64_t> StandardPulses(const Bytes& data) {
+  std::vector<std::int64_t> pulses(data[0] == 0xFF ? 3220 : 8064, 2168);
+  pulses.insert(pulses.end(), {667, 735});
+  const std::vector<std::int64_t> bits = DataPulses(data, 8, 855, 1710);
+  pulses.insert(pulses.end(), bits.begin(), bits.end());
+  return pulses;
+}
+
+}  // namespace reelbox::test

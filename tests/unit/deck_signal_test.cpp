@@ -1,0 +1,282 @@
+// The EAR signal the deck plays, edge by edge, read through IDevice at the
+// T-state each edge falls due.
+#include <gtest/gtest.h>
+
+#include "deck_harness.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr std::int64_t SECOND = 3500000;  // T-states
+constexpr std::int64_t FRAME = 69888;
+
+// The pulse lengths a tape plays from a fresh Play at the start of a frame.
+std::vector<std::int64_t> Played(DeckHarness& harness, const std::vector<Bytes>& blocks,
+                                 std::int64_t maxTime = 40 * SECOND) {
+  harness.Load(blocks);
+  const std::int64_t start = harness.Now();
+  harness.Deck().Play();
+  return PulseLengths(harness.Run(SIZE_MAX, start + maxTime), start);
+}
+
+std::vector<std::int64_t> Concat(std::vector<std::int64_t> a, const std::vector<std::int64_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+Bytes HeaderBody() {
+  Bytes body{0x00, 'R', 'E', 'E', 'L', 'B', 'O', 'X', ' ', ' ', ' '};
+  body.insert(body.end(), {0x22, 0x01, 0x00, 0x80, 0x22, 0x01});
+  return body;
+}
+
+struct FlagCase {
+  std::uint8_t flag;
+  std::size_t pilotPulses;
+};
+
+class StandardBlockTest : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(StandardBlockTest, PlaysPilotSyncsEveryBitAndThePause) {
+  DeckHarness harness;
+  const Bytes data = RomData(GetParam().flag, HeaderBody());
+  const std::vector<std::int64_t> pulses = Played(harness, {StandardBlock(1000, data), PureTone(500, 1)});
+
+  std::vector<std::int64_t> expected = StandardPulses(data);
+  ASSERT_EQ(GetParam().pilotPulses + 2 + 304, expected.size());
+  expected.push_back(SECOND);  // the pause ends with an edge, then the tone
+  expected.push_back(500);
+  EXPECT_EQ(expected, pulses);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flags, StandardBlockTest,
+                         ::testing::Values(FlagCase{0x00, 8064}, FlagCase{0x01, 8064}, FlagCase{0xFE, 8064},
+                                           FlagCase{0xFF, 3220}),
+                         [](const ::testing::TestParamInfo<FlagCase>& info) {
+                           return "flag_" + std::to_string(info.param.flag);
+                         });
+
+TEST(DeckSignal, EdgesAlternateFromTheHighLevel) {
+  DeckHarness harness;
+  harness.Load({PureTone(1000, 4)});
+  harness.Deck().Play();
+  const std::vector<Transition> seen = harness.Run();
+  ASSERT_EQ(4u, seen.size());
+  for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(i % 2 == 0 ? 0x00 : 0x40, seen[i].level);
+}
+
+struct DataCase {
+  const char* name;
+  Bytes block;
+  std::vector<std::int64_t> pulses;  // up to the block after it
+};
+
+class DataBlockTest : public ::testing::TestWithParam<DataCase> {};
+
+TEST_P(DataBlockTest, SendsTheUsedBitsOfTheLastByte) {
+  DeckHarness harness;
+  const std::vector<std::int64_t> expected = Concat(GetParam().pulses, {777});
+  EXPECT_EQ(expected, Played(harness, {GetParam().block, PureTone(777, 1)}));
+}
+
+TurboTimings Turbo() {
+  TurboTimings timings;
+  timings.pilot = 1000;
+  timings.sync1 = 300;
+  timings.sync2 = 400;
+  timings.zero = 500;
+  timings.one = 900;
+  timings.pilotPulses = 5;
+  return timings;
+}
+
+TurboTimings TurboWithoutPilot() {
+  TurboTimings timings = Turbo();
+  timings.pilotPulses = 0;
+  return timings;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, DataBlockTest,
+    ::testing::Values(
+        DataCase{"turbo_three_used_bits", TurboBlock(Turbo(), 3, 1000, {0xA5, 0xE0}),
+                 Concat({1000, 1000, 1000, 1000, 1000, 300, 400},
+                        Concat(DataPulses({0xA5, 0xE0}, 3, 500, 900), {SECOND}))},
+        DataCase{"turbo_without_pilot_starts_with_syncs", TurboBlock(TurboWithoutPilot(), 8, 1000, {0x80}),
+                 Concat({300, 400}, Concat(DataPulses({0x80}, 8, 500, 900), {SECOND}))},
+        DataCase{"pure_data_one_byte_eight_bits", PureData(600, 1200, 8, 1000, {0x5A}),
+                 Concat(DataPulses({0x5A}, 8, 600, 1200), {SECOND})},
+        DataCase{"pure_data_one_byte_one_bit", PureData(600, 1200, 1, 1000, {0x80}), {1200, 1200, SECOND}},
+        DataCase{"pure_data_last_byte_unused", PureData(600, 1200, 0, 1000, {0xFF, 0xFF}),
+                 Concat(DataPulses({0xFF}, 8, 600, 1200), {SECOND})},
+        DataCase{"pure_data_more_than_eight_bits_plays_eight", PureData(600, 1200, 12, 1000, {0x01, 0x80}),
+                 Concat(DataPulses({0x01, 0x80}, 8, 600, 1200), {SECOND})},
+        DataCase{"pure_data_claims_more_bytes_than_it_holds",
+                 [] {
+                   Bytes block = PureData(600, 1200, 8, 1000, {0xC3});
+                   block[8] = 0xFF;  // claims 255 bytes and holds one
+                   return block;
+                 }(),
+                 Concat(DataPulses({0xC3}, 8, 600, 1200), {SECOND})},
+        DataCase{"pulse_sequence", PulseSequence({100, 200, 300}), {100, 200, 300}},
+        DataCase{"pulse_sequence_claims_more_pulses_than_it_holds",
+                 [] {
+                   Bytes block = PulseSequence({100, 200});
+                   block[1] = 40;
+                   return block;
+                 }(),
+                 {100, 200}}),
+    [](const ::testing::TestParamInfo<DataCase>& info) { return info.param.name; });
+
+// Pure tones and pulse sequences have no pause: the next block follows at once.
+TEST(DeckSignal, TonesAndPulseSequencesFollowEachOtherWithoutPause) {
+  DeckHarness harness;
+  const std::vector<std::int64_t> pulses =
+      Played(harness, {PureTone(400, 3), PulseSequence({123, 4567}), PureTone(65535, 1)});
+  EXPECT_EQ((std::vector<std::int64_t>{400, 400, 400, 123, 4567, 65535}), pulses);
+}
+
+// Blocks with nothing to play are passed over; the tone after each one plays.
+TEST(DeckSignal, BlocksWithZeroCountsPlayNothing) {
+  const std::vector<Bytes> empties = {PureTone(500, 0),
+                                      PulseSequence({}),
+                                      PureData(600, 1200, 8, 0, {}),
+                                      PureData(600, 1200, 0, 0, {0xFF}),
+                                      DirectRecording(100, 0, 8, {}),
+                                      DirectRecording(100, 0, 0, {0xFF}),
+                                      Bytes{0x13},
+                                      Bytes{0x14, 0x01}};
+  for (const Bytes& empty : empties) {
+    DeckHarness harness;
+    EXPECT_EQ((std::vector<std::int64_t>{300, 300}), Played(harness, {PureTone(300, 1), empty, PureTone(300, 1)}))
+        << "block id " << int(empty[0]) << " of " << empty.size() << " bytes";
+  }
+}
+
+// Thousands of empty blocks in a row are walked, not recursed into.
+TEST(DeckSignal, ManyEmptyBlocksInARowArePassed) {
+  DeckHarness harness;
+  std::vector<Bytes> blocks(100000, PulseSequence({}));
+  for (int i = 0; i < 20000; ++i) blocks.push_back(PureData(600, 1200, 8, 0, {}));
+  blocks.push_back(PureTone(300, 2));
+  EXPECT_EQ((std::vector<std::int64_t>{300, 300}), Played(harness, blocks));
+}
+
+TEST(DeckSignal, DirectRecordingSetsLevelsAndLogsOnlyChanges) {
+  DeckHarness harness;
+  harness.Load({DirectRecording(100, 1000, 8, {0xF0, 0x0F}), PureTone(300, 1)});
+  harness.Deck().Play();
+  EXPECT_EQ(0x40, harness.Deck().earLevel);
+  const std::vector<Transition> seen = harness.Run(2);
+  ASSERT_EQ(2u, seen.size());
+  EXPECT_EQ(400, seen[0].time);
+  EXPECT_EQ(0x00, seen[0].level);
+  EXPECT_EQ(1200, seen[1].time);
+  EXPECT_EQ(0x40, seen[1].level);
+  EXPECT_EQ(2, harness.Deck().edgeCount);
+  EXPECT_EQ(1200u, harness.Deck().edgeLog[1]);
+  const std::vector<Transition> rest = harness.Run(1);
+  ASSERT_EQ(1u, rest.size());
+  EXPECT_EQ(1600 + SECOND, rest[0].time);  // 4 more high samples, then the pause's edge
+}
+
+TEST(DeckSignal, OneByteDirectRecordingPlaysItsUsedBits) {
+  DeckHarness harness;
+  const std::vector<std::int64_t> pulses = Played(harness, {DirectRecording(100, 0, 4, {0xA5}), PureTone(300, 1)});
+  // Samples 1, 0, 1, 0: three changes, the last sample ends the block.
+  EXPECT_EQ((std::vector<std::int64_t>{100, 100, 100, 100 + 300}), pulses);
+}
+
+TEST(DeckSignal, DirectRecordingStartingLowSetsTheLevelWithoutAnEdge) {
+  DeckHarness harness;
+  harness.Load({DirectRecording(100, 0, 8, {0x0F}), PureTone(300, 1)});
+  harness.Deck().Play();
+  EXPECT_EQ(0x00, harness.Deck().earLevel);
+  EXPECT_EQ(0, harness.Deck().edgeCount);
+}
+
+struct PauseCase {
+  std::uint16_t ms;
+  int flips;
+};
+
+class PauseTest : public ::testing::TestWithParam<PauseCase> {};
+
+// While more than 1.5 s of a pause remain, the level flips once a second
+// (seen at the end of the frame in which the second ends); the pause ends with
+// a logged edge at its exact length. (Play steps over a pause block it starts
+// on, so a tone comes first.)
+TEST_P(PauseTest, FlipsOnceASecondUntilTheLastOneAndAHalf) {
+  DeckHarness harness;
+  harness.Load({PureTone(300, 1), PauseBlock(GetParam().ms), PureTone(300, 1)});
+  harness.Deck().Play();
+  const std::vector<Transition> seen = harness.Run();
+  const std::int64_t start = 300;
+  const std::int64_t length = std::min<std::int64_t>(GetParam().ms, 30000) * 3500;
+  ASSERT_EQ(static_cast<std::size_t>(GetParam().flips) + 3, seen.size());
+  for (int i = 0; i < GetParam().flips; ++i) {
+    EXPECT_GE(seen[i + 1].time, start + (i + 1) * SECOND);
+    EXPECT_LT(seen[i + 1].time, start + (i + 1) * SECOND + FRAME);
+  }
+  EXPECT_EQ(start + length, seen[GetParam().flips + 1].time);
+  EXPECT_EQ(start + length + 300, seen.back().time);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, PauseTest,
+                         ::testing::Values(PauseCase{2000, 0}, PauseCase{2400, 0}, PauseCase{3000, 1},
+                                           PauseCase{5000, 3}, PauseCase{40000, 28}),
+                         [](const ::testing::TestParamInfo<PauseCase>& info) {
+                           return std::to_string(info.param.ms) + "ms";
+                         });
+
+TEST(DeckSignal, TheLastBlockPausesOneSecondWhateverItsPause) {
+  for (std::uint16_t ms : {0, 200, 5000}) {
+    DeckHarness harness;
+    const std::vector<std::int64_t> pulses = Played(harness, {PureData(600, 1200, 1, ms, {0x00})});
+    EXPECT_EQ((std::vector<std::int64_t>{600, 600, SECOND}), pulses) << ms;
+    EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
+  }
+}
+
+// A run of 855-T-state pulses first read 20,000 T-states after one fell due:
+// every edge due is played in that read, and the next keeps the rhythm.
+TEST(DeckSignal, CatchesUpAfterAGapWithoutDrift) {
+  DeckHarness harness;
+  harness.Load({PureData(855, 1710, 8, 0, Bytes(10, 0x00)), PureTone(300, 1)});
+  harness.Deck().Play();
+  harness.machine.clock = 855 + 20000;
+  EXPECT_EQ(0x40, harness.ReadEar());  // 24 edges: back at the first level
+  ASSERT_EQ(24, harness.Deck().edgeCount);
+  for (int i = 0; i < 24; ++i) EXPECT_EQ(855u * (i + 1), harness.Deck().edgeLog[i]);
+  const std::vector<Transition> next = harness.Run(1);
+  ASSERT_EQ(1u, next.size());
+  EXPECT_EQ(25 * 855, next[0].time);
+}
+
+TEST(DeckSignal, EdgesBeyondTheLogStillToggleTheLevel) {
+  DeckHarness harness;
+  harness.Load({PureTone(5, 20000)});
+  harness.Deck().Play();
+  harness.EndFrame();
+  EXPECT_EQ(EDGE_LOG_ENTRIES, harness.Deck().edgeCount);
+  EXPECT_EQ(0x00, harness.Deck().earLevel);  // 69888 / 5 = 13977 edges, an odd number
+  EXPECT_EQ(5u * 7000, harness.Deck().edgeLog[EDGE_LOG_ENTRIES - 1]);
+}
+
+TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTape) {
+  DeckHarness harness;
+  Played(harness, {PureTone(300, 2), PureData(600, 1200, 8, 0, {0x00})});
+  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
+  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
+  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
+}
+
+TEST(DeckSignal, NoFullSpeedWithoutFastLoading) {
+  DeckHarness harness;
+  harness.Deck().SetFastLoading(0);
+  Played(harness, {PureTone(300, 2)});
+  for (std::uint32_t call : harness.machine.fullSpeedCalls) EXPECT_EQ(0u, call);
+}
+
+}  // namespace
+}  // namespace reelbox::test

@@ -1,0 +1,450 @@
+// Transport commands through the window's queue, auto play and auto stop,
+// machine reset, the port read, attach and detach, and the save trap.
+#include <gtest/gtest.h>
+
+#include "deck_harness.h"
+#include "tape/byte_cursor.h"
+#include "ui/cassette_recorder.h"
+
+namespace reelbox::test {
+namespace {
+
+// Tones told apart by their pulse lengths (100, 101, ...).
+std::vector<Bytes> Marks(int count) {
+  std::vector<Bytes> blocks;
+  for (int i = 0; i < count; ++i) blocks.push_back(PureTone(static_cast<std::uint16_t>(100 + i), 1));
+  return blocks;
+}
+
+// Tones of a few frames each (pulses of 60000, 60001, ...).
+std::vector<Bytes> LongTones(int count) {
+  std::vector<Bytes> blocks;
+  for (int i = 0; i < count; ++i) blocks.push_back(PureTone(static_cast<std::uint16_t>(60000 + i), 3));
+  return blocks;
+}
+
+class TransportTest : public ::testing::Test {
+ protected:
+  TransportTest() { harness.OpenRecorder(); }
+  TapeDeck& Deck() { return harness.Deck(); }
+
+  DeckHarness harness;
+};
+
+TEST_F(TransportTest, AHundredCommandsWaitForTheFrameAndTheNextIsDropped) {
+  harness.Load(Marks(300));
+  for (int i = 0; i < 100; ++i) EXPECT_TRUE(harness.Post(CMD_SKIP_BLOCKS, 1)) << i;
+  EXPECT_FALSE(harness.Post(CMD_SKIP_BLOCKS, 1));
+  EXPECT_EQ(0, Deck().blockIndex);
+  harness.NextFrame();
+  EXPECT_EQ(100, Deck().blockIndex);
+  EXPECT_TRUE(harness.Post(CMD_SKIP_BLOCKS, 1));
+}
+
+TEST_F(TransportTest, SkipAndGoToStayOnTheTape) {
+  harness.Load(Marks(10));
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> commands = {
+      {CMD_GOTO_BLOCK, 5},           {CMD_SKIP_BLOCKS, static_cast<std::uint32_t>(-1)},
+      {CMD_SKIP_BLOCKS, 1000},       {CMD_GOTO_BLOCK, 0xFFFFFFFF},
+      {CMD_SKIP_BLOCKS, 0x7FFFFFFF}, {CMD_SKIP_BLOCKS, 0x80000000}};
+  const std::vector<std::int32_t> expected = {5, 4, 9, 0, 9, 0};
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    harness.Post(commands[i].first, commands[i].second);
+    harness.NextFrame();
+    EXPECT_EQ(expected[i], Deck().blockIndex) << i;
+  }
+}
+
+TEST_F(TransportTest, SkipWhilePlayingRestartsAtTheNewBlock) {
+  harness.Load(LongTones(10));
+  harness.Post(CMD_GOTO_BLOCK, 5);
+  harness.Post(CMD_PLAY);
+  harness.NextFrame();
+  harness.Events();
+  harness.Post(CMD_SKIP_BLOCKS, static_cast<std::uint32_t>(-1));
+  harness.NextFrame();
+  EXPECT_EQ(4, Deck().blockIndex);
+  const std::vector<TapeEvent> expected = {{TAPE_EVENT_BLOCK, 4}};
+  EXPECT_EQ(expected, harness.Events());
+  EXPECT_EQ((std::vector<std::int64_t>{60004}), PulseLengths(harness.Run(1), harness.Now()));
+}
+
+TEST_F(TransportTest, ReportBlockPostsTheDecksBlockAfterTheDrain) {
+  harness.Load(Marks(10));
+  harness.Post(CMD_GOTO_BLOCK, 7);
+  harness.Plugin().RecorderWindow()->reportBlock = 1;
+  harness.NextFrame();
+  DispatchPostedMessages();
+  EXPECT_EQ(7, harness.Plugin().RecorderWindow()->shownBlock);
+  EXPECT_EQ(0u, harness.Plugin().RecorderWindow()->reportBlock.load());
+}
+
+TEST_F(TransportTest, PauseKeepsThePulseUnderWay) {
+  harness.Load({PureTone(60000, 2)});
+  harness.Post(CMD_PLAY);
+  harness.NextFrame();
+  harness.Post(CMD_PAUSE);
+  harness.NextFrame();  // the first edge at 60000, the second pulse 9888 T-states in
+  EXPECT_EQ(DECK_PAUSED, Deck().state);
+  harness.NextFrame();
+  harness.Post(CMD_PLAY_STOP);  // resumes a paused deck
+  harness.NextFrame();
+  EXPECT_EQ(DECK_PLAYING, Deck().state);
+  EXPECT_EQ((std::vector<std::int64_t>{60000 - 9888}), PulseLengths(harness.Run(1), harness.Now()));
+}
+
+// Stopped during the pause after a data block, the deck stands on the next
+// block, or on the first after the last.
+TEST_F(TransportTest, StopDuringAPauseMovesToTheNextBlock) {
+  for (const bool last : {false, true}) {
+    DeckHarness local;
+    local.OpenRecorder();
+    std::vector<Bytes> blocks = {PureTone(100, 1), PureData(600, 1200, 1, 2000, {0x00})};
+    if (!last) blocks.push_back(PureTone(300, 1));
+    local.Load(blocks);
+    local.Deck().GoToBlock(1);
+    local.Deck().Play();
+    local.Run(2);
+    local.NextFrame();
+    local.Events();
+    local.Post(CMD_STOP);
+    local.NextFrame();
+    const std::int32_t next = last ? 0 : 2;
+    EXPECT_EQ(next, local.Deck().blockIndex);
+    const std::vector<TapeEvent> expected = {
+        {TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, next}, {TAPE_EVENT_STATE, DECK_STOPPED}};
+    EXPECT_EQ(expected, local.Events());
+  }
+}
+
+TEST_F(TransportTest, PlayWithArgumentReArmsAutoPlayAfterAStop) {
+  harness.Load(LongTones(3));
+  harness.Post(CMD_PLAY);
+  harness.Post(CMD_STOP);
+  harness.NextFrame();
+  EXPECT_EQ(0u, Deck().autoPlayArmed.load());
+  harness.Post(CMD_PLAY, 0);
+  harness.NextFrame();
+  EXPECT_EQ(0u, Deck().autoPlayArmed.load());
+  harness.Post(CMD_STOP);
+  harness.Post(CMD_PLAY, 1);
+  harness.NextFrame();
+  EXPECT_EQ(1u, Deck().autoPlayArmed.load());
+}
+
+TEST_F(TransportTest, RecordAddsTheSaveTrapAndPlayStopRemovesIt) {
+  harness.Load(Marks(1));
+  harness.machine.model = MODEL_PLUS2A;
+  harness.Post(CMD_RECORD);
+  harness.NextFrame();
+  EXPECT_EQ(DECK_RECORDING, Deck().state);
+  harness.Post(CMD_PLAY_STOP);
+  harness.NextFrame();
+  EXPECT_EQ(DECK_STOPPED, Deck().state);
+  ASSERT_EQ(2u, harness.machine.traps.size());
+  EXPECT_TRUE(harness.machine.traps[0].added);
+  EXPECT_FALSE(harness.machine.traps[1].added);
+  for (const TrapCall& trap : harness.machine.traps) {
+    EXPECT_EQ(0x04D0, trap.address);
+    EXPECT_EQ(8u, trap.rom);
+    EXPECT_EQ(&harness.Device(), trap.owner);
+  }
+}
+
+TEST_F(TransportTest, OtherCommandsSetTheirOptions) {
+  harness.Load(Marks(1));
+  harness.Post(CMD_SET_LOADING_NOISE, 7);
+  harness.Post(CMD_SET_AUTO_PLAY, 0);
+  harness.Post(CMD_SET_FAST_LOAD, 0);
+  harness.Post(99, 1);
+  harness.NextFrame();
+  EXPECT_EQ(1u, Deck().loadingNoise.load());
+  EXPECT_EQ(0u, Deck().autoPlayStop.load());
+  EXPECT_EQ(0u, Deck().autoPlayArmed.load());
+  EXPECT_EQ(0u, Deck().fastLoading.load());
+}
+
+// ---- auto play and auto stop ----
+
+// Bytes at PC (the instruction after the port read) and whether they are a
+// loader's edge-sampling loop.
+struct LoopCase {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t> before;  // the three bytes before PC
+  bool loader;
+};
+
+class LoaderLoopTest : public ::testing::TestWithParam<LoopCase> {};
+
+TEST_P(LoaderLoopTest, AutoPlayStartsOnlyForALoaderLoop) {
+  DeckHarness harness;
+  harness.Load({StandardBlock(1000, RomData(0x00, Bytes(17, 0)))});
+  harness.machine.memory.fill(0);
+  harness.machine.Poke(0x9000 - 3, GetParam().before);
+  harness.machine.Poke(0x9000, GetParam().bytes);
+  harness.machine.registers[REG_PC] = 0x9000;
+  harness.NextFrame();
+  harness.ReadEar();
+  EXPECT_EQ(GetParam().loader ? DECK_PLAYING : DECK_STOPPED, harness.Deck().state);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loops, LoaderLoopTest,
+    ::testing::Values(LoopCase{"xor_and_jr_z", {0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_ret_c_and_jp_z", {0x00, 0xA9, 0xD8, 0xE6, 0x40, 0xCA}, {0, 0, 0}, true},
+                      LoopCase{"xor_and_ret_c_jr_z", {0xA9, 0xE6, 0x20, 0xD8, 0x00, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_fourth_byte", {0x00, 0x00, 0x00, 0xA9, 0xE6, 0x40, 0x28}, {0, 0, 0}, true},
+                      LoopCase{"xor_too_far", {0x00, 0x00, 0x00, 0x00, 0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, false},
+                      LoopCase{"and_other_bit", {0xA9, 0xE6, 0x10, 0x28}, {0, 0, 0}, false},
+                      LoopCase{"no_jump", {0xA9, 0xE6, 0x20, 0x20}, {0, 0, 0}, false},
+                      LoopCase{"inc_l_and_h_jp_z", {0xA4, 0xCA}, {0x2C, 0, 0}, true},
+                      LoopCase{"inc_l_and_h_jp_nz", {0xA4, 0xC2}, {0x2C, 0, 0}, true},
+                      LoopCase{"no_inc_l", {0xA4, 0xCA}, {0x2D, 0, 0}, false},
+                      LoopCase{"and_40_store", {0xE6, 0x40, 0x77}, {0, 0, 0}, true},
+                      LoopCase{"and_40_or", {0xE6, 0x40, 0xF6}, {0, 0, 0}, true},
+                      LoopCase{"rra_and_ld_c", {0x1F, 0xE6, 0x20, 0x4F}, {0, 0, 0}, true},
+                      LoopCase{"rra_and_ld_c_other", {0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}),
+    [](const ::testing::TestParamInfo<LoopCase>& info) { return info.param.name; });
+
+TEST(AutoPlay, TestsAtMostOnceAFrame) {
+  DeckHarness harness;
+  harness.Load({StandardBlock(1000, RomData(0x00, Bytes(17, 0)))});
+  harness.NextFrame();
+  harness.machine.registers[REG_PC] = 0x9000;  // not a loader
+  harness.ReadEar();
+  harness.machine.registers[REG_PC] = LOADER_LOOP_ADDRESS;
+  for (int i = 0; i < 1000; ++i) harness.ReadEar();
+  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
+  harness.NextFrame();
+  harness.ReadEar();
+  EXPECT_EQ(DECK_PLAYING, harness.Deck().state);
+}
+
+TEST(AutoPlay, NeedsAnArmedStoppedDeckAndASignal) {
+  DeckHarness harness;
+  harness.Load({TextDescription("no signal")});
+  harness.NextFrame();
+  harness.ReadEar();
+  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
+
+  DeckHarness disarmed;
+  disarmed.Load(Marks(1));
+  disarmed.Deck().autoPlayArmed = 0;
+  disarmed.NextFrame();
+  disarmed.ReadEar();
+  EXPECT_EQ(DECK_STOPPED, disarmed.Deck().state);
+}
+
+TEST(AutoPlay, ATapeThatRanOffItsEndStaysStoppedUnlessAllowed) {
+  for (const std::uint32_t stopAtEnd : {1u, 0u}) {
+    DeckHarness harness;
+    harness.Load(Marks(1));
+    harness.Deck().stopAtEndOfTape = stopAtEnd;
+    harness.Deck().Play();
+    harness.Run();
+    ASSERT_EQ(1u, harness.Deck().tapeEnded);
+    harness.NextFrame();
+    harness.ReadEar();
+    EXPECT_EQ(stopAtEnd ? DECK_STOPPED : DECK_PLAYING, harness.Deck().state) << stopAtEnd;
+  }
+}
+
+// The data handler's first port read of a frame checks for a loader loop at PC.
+TEST(AutoStop, StopsWhenTheLoaderHasGone) {
+  for (const std::uint32_t autoStop : {1u, 0u}) {
+    DeckHarness harness;
+    harness.Load({PureData(855, 1710, 8, 1000, Bytes(2000, 0x55)), PureTone(300, 1)});
+    harness.Deck().SetAutoPlayStop(autoStop);
+    harness.Deck().Play();
+    harness.NextFrame();
+    harness.machine.clock = 1000;
+    harness.ReadEar();
+    EXPECT_EQ(DECK_PLAYING, harness.Deck().state);
+    harness.NextFrame();
+    harness.machine.registers[REG_PC] = 0x9000;
+    harness.machine.clock = 1000;
+    harness.ReadEar();
+    EXPECT_EQ(autoStop ? DECK_STOPPED : DECK_PLAYING, harness.Deck().state) << autoStop;
+  }
+}
+
+// ---- reset, port reads, attach ----
+
+TEST(MachineReset, StopsAndRewindsAPlayingOrPausedTape) {
+  for (const bool pause : {false, true}) {
+    DeckHarness harness;
+    harness.Load(Marks(5));
+    harness.Deck().GoToBlock(3);
+    harness.Deck().Play();
+    if (pause) harness.Deck().Pause();
+    harness.Events();
+    harness.Device().Reset(0);
+    EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
+    EXPECT_EQ(0, harness.Deck().blockIndex);
+    const std::vector<TapeEvent> expected = {{TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, 0}};
+    EXPECT_EQ(expected, harness.Events());
+  }
+}
+
+TEST(MachineReset, ReArmsAStoppedDeckAndEndsFullSpeed) {
+  DeckHarness harness;
+  harness.Load(Marks(2));
+  harness.Deck().Play();
+  harness.Run();
+  harness.Deck().autoPlayArmed = 0;
+  harness.machine.fullSpeedCalls.clear();
+  harness.Device().Reset(0);
+  EXPECT_EQ(1u, harness.Deck().autoPlayArmed.load());
+  EXPECT_EQ(0u, harness.Deck().tapeEnded);
+  EXPECT_EQ(std::vector<std::uint32_t>{0}, harness.machine.fullSpeedCalls);
+}
+
+TEST(MachineReset, LeavesRecordingOn) {
+  DeckHarness harness;
+  harness.Deck().Record();
+  harness.Device().Reset(0);
+  EXPECT_EQ(DECK_RECORDING, harness.Deck().state);
+}
+
+TEST(PortRead, OddPortsAreRefusedAndEvenPortsChangeOnlyTheEarBit) {
+  DeckHarness harness;
+  harness.Load({PureTone(1000, 3)});
+  harness.Deck().Play();
+  std::uint8_t value = 0x00;
+  EXPECT_EQ(RESULT_FAIL, harness.Device().ReadPort(0xFF, &value));
+  EXPECT_EQ(0x00, value);
+  value = 0x00;
+  EXPECT_EQ(RESULT_OK, harness.Device().ReadPort(0xFE, &value));
+  EXPECT_EQ(0x40, value);
+  harness.machine.clock = 1000;
+  value = 0xFF;
+  harness.Device().ReadPort(0x7FFE, &value);
+  EXPECT_EQ(0xBF, value);
+  EXPECT_EQ(RESULT_NOTIMPL, harness.Device().WritePort(0xFE, 0x18));
+}
+
+TEST(Attach, KeepsTheMachineFindsTheDisplayAndLetsGoOnDetach) {
+  ScriptedMachine machine;
+  ScriptedHostObject other("sound.obj");
+  ScriptedHostObject display("VISTOR.OBJ");
+  machine.objects = {&other, &display};
+  DeckHarness harness;
+  harness.Device().Detach();
+  EXPECT_EQ(RESULT_OK, harness.Device().Attach(&machine));
+  EXPECT_EQ(&display, harness.Deck().displayObject);
+  EXPECT_NE(nullptr, harness.Deck().edgeLog);
+  EXPECT_EQ(nullptr, harness.Deck().soundDevice);
+  EXPECT_EQ(1u, machine.references);
+  EXPECT_EQ(1u, display.references);
+  harness.Device().Detach();
+  EXPECT_EQ(0u, machine.references);
+  EXPECT_EQ(0u, display.references);
+  EXPECT_EQ(nullptr, harness.Deck().edgeLog);
+}
+
+TEST(Attach, StaysAwayWhileAnInputRecordingPlaysBack) {
+  ScriptedMachine machine;
+  machine.SetPropertyDword("replix.dll\\RZX_PLAYING", 1);
+  DeckHarness harness;
+  harness.Device().Detach();
+  EXPECT_EQ(RESULT_FALSE, harness.Device().Attach(&machine));
+  EXPECT_EQ(nullptr, harness.Deck().host);
+  EXPECT_EQ(nullptr, harness.Deck().edgeLog);
+  EXPECT_EQ(0u, machine.references);
+}
+
+TEST(Attach, NotesAnInputRecordingAndTheRegistrysFailure) {
+  ScriptedMachine recording;
+  recording.SetPropertyDword("replix.dll\\RZX_PLAYING", 0);
+  recording.SetPropertyDword("replix.dll\\RZX_RECORDING", 1);
+  DeckHarness harness;
+  harness.Device().Detach();
+  EXPECT_EQ(RESULT_OK, harness.Device().Attach(&recording));
+  EXPECT_EQ(1u, harness.Deck().inputRecording);
+  harness.Device().Detach();
+
+  ScriptedMachine noRegistry;
+  noRegistry.registryResult = RESULT_NOINTERFACE;
+  EXPECT_EQ(RESULT_NOINTERFACE, harness.Device().Attach(&noRegistry));
+  EXPECT_EQ(nullptr, harness.Deck().host);
+}
+
+TEST(Attach, PutsTheSaveTrapBackWhileRecording) {
+  DeckHarness harness;
+  harness.Deck().Record();
+  harness.Device().Detach();
+  ScriptedMachine machine;
+  harness.Device().Attach(&machine);
+  ASSERT_EQ(1u, machine.traps.size());
+  EXPECT_TRUE(machine.traps[0].added);
+  harness.Device().Detach();
+}
+
+// ---- the save trap ----
+
+class SaveTrapTest : public ::testing::Test {
+ protected:
+  // The ROM's save routine at 0x04D0 with flag, start and length in A, IX, DE.
+  void Save(std::uint8_t flag, std::uint16_t start, std::uint16_t length) {
+    harness.machine.registers[REG_AF] = static_cast<std::uint16_t>(flag << 8 | 0x44);
+    harness.machine.registers[REG_IX] = start;
+    harness.machine.registers[REG_DE] = length;
+    harness.machine.PushWord(0x1234);
+    harness.Device().ExecuteTrap(0x04D0);
+  }
+
+  DeckHarness harness;
+};
+
+TEST_F(SaveTrapTest, CapturesTheSavedBlockAndFinishesTheRoutine) {
+  harness.machine.Poke(0x6000, {0x11, 0x22, 0x33});
+  const std::uint16_t sp = harness.machine.Register(REG_SP);
+  harness.Events();
+  Save(0xFF, 0x6000, 3);
+
+  const TapeBlock* block = harness.Deck().recordedBlocks;
+  ASSERT_NE(nullptr, block);
+  EXPECT_EQ(0x10, block->id);
+  const Bytes expected = {0x10, 0xE8, 0x03, 0x05, 0x00, 0xFF, 0x11, 0x22, 0x33, 0xFF ^ 0x11 ^ 0x22 ^ 0x33};
+  EXPECT_EQ(expected, Bytes(block->data, block->data + block->size));
+  EXPECT_EQ(0xFF45, harness.machine.Register(REG_AF));
+  EXPECT_EQ(0x6003, harness.machine.Register(REG_IX));
+  EXPECT_EQ(0xFFFF, harness.machine.Register(REG_DE));
+  EXPECT_EQ(0x1234, harness.machine.Register(REG_PC));
+  EXPECT_EQ(sp, harness.machine.Register(REG_SP));
+  const std::vector<TapeEvent> events = {
+      {TAPE_EVENT_RECORDED, reinterpret_cast<MessageLParam>(&harness.Deck().recordedBlocks)}};
+  EXPECT_EQ(events, harness.Events());
+}
+
+TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
+  Save(0x00, 0x6000, 17);
+  Save(0xFF, 0x6000, 0);
+  const TapeBlock* header = harness.Deck().recordedBlocks;
+  ASSERT_NE(nullptr, header);
+  EXPECT_EQ(17u + 7, header->size);
+  EXPECT_EQ(19, header->data[3]);
+  const TapeBlock* empty = header->next;
+  ASSERT_NE(nullptr, empty);
+  EXPECT_EQ((Bytes{0x10, 0xE8, 0x03, 0x02, 0x00, 0xFF, 0xFF}), Bytes(empty->data, empty->data + empty->size));
+  EXPECT_EQ(nullptr, empty->next);
+}
+
+TEST_F(SaveTrapTest, OtherAddressesAreIgnored) {
+  harness.machine.registers[REG_PC] = 0x0555;
+  harness.Device().ExecuteTrap(0x04D1);
+  EXPECT_EQ(nullptr, harness.Deck().recordedBlocks);
+  EXPECT_EQ(0x0555, harness.machine.Register(REG_PC));
+}
+
+TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldKeepsWhatFits) {
+  Save(0xFF, 0x0000, 0xFFFF);
+  const TapeBlock* block = harness.Deck().recordedBlocks;
+  ASSERT_NE(nullptr, block);
+  EXPECT_EQ(0xFFFF, ReadU16(block->data + 3));
+  EXPECT_EQ(0xFFFFu - 2 + 7, block->size);
+}
+
+}  // namespace
+}  // namespace reelbox::test

@@ -1,0 +1,212 @@
+#include "tape/tape_block_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tape/byte_cursor.h"
+#include "tape/tap_reader.h"
+#include "tape_files.h"
+
+namespace reelbox {
+namespace {
+
+using test::Bytes;
+
+void AppendOwned(TapeBlockList& list, const Bytes& block) {
+  list.Append(NewOwnedBlock(block.data(), static_cast<std::uint32_t>(block.size())));
+}
+
+void Fill(TapeBlockList& list, const std::vector<Bytes>& blocks) {
+  list.Clear();
+  for (const Bytes& block : blocks) AppendOwned(list, block);
+}
+
+const Bytes PROGRAM_LINE_10 = test::HeaderData(0, "loader", 120, 10);
+const Bytes BODY = test::DataBlockData(0xFF, 120);
+
+struct AutoLoadCase {
+  const char* name;
+  std::vector<Bytes> blocks;
+  AutoLoadKind expected;
+};
+
+void PrintTo(const AutoLoadCase& c, std::ostream* out) { *out << c.name; }
+
+class AutoLoad : public testing::TestWithParam<AutoLoadCase> {};
+
+TEST_P(AutoLoad, DecidesFromTheFirstDataCarryingBlock) {
+  TapeBlockList list;
+  Fill(list, GetParam().blocks);
+  EXPECT_EQ(GetParam().expected, list.AnalyseForAutoLoad());
+}
+
+using test::Pause;
+using test::Standard;
+using test::Text;
+using test::Tone;
+using test::Turbo;
+
+INSTANTIATE_TEST_SUITE_P(
+    TapeBlockList, AutoLoad,
+    testing::Values(
+        AutoLoadCase{"EmptyTape", {}, None},
+        AutoLoadCase{"ProgramWithAutoStart", {Standard(PROGRAM_LINE_10), Standard(BODY)}, Program},
+        AutoLoadCase{"ProgramFollowedByTone", {Standard(PROGRAM_LINE_10), Tone(2168, 3223)}, None},
+        AutoLoadCase{"ProgramInTurboBlocks", {Turbo(PROGRAM_LINE_10), Turbo(BODY)}, Program},
+        AutoLoadCase{
+            "ControlBlocksBeforeHeaderAreSkipped",
+            {Text(0x30, "side A"), Pause(500), test::DirectRecording(4), Standard(PROGRAM_LINE_10), Standard(BODY)},
+            Program},
+        AutoLoadCase{"TwentyByteHeader",
+                     {Standard([] {
+                        Bytes data = PROGRAM_LINE_10;
+                        data.push_back(0);
+                        return data;
+                      }()),
+                      Standard(BODY)},
+                     Program},
+        AutoLoadCase{"NoAutoStartLine", {Standard(test::HeaderData(0, "x", 120, 32768)), Standard(BODY)}, None},
+        AutoLoadCase{"CodeOverSystemVariables",
+                     {Standard(test::HeaderData(3, "c", 0xDD, 0x5C00)), Standard(test::DataBlockData(0xFF, 0xDD))},
+                     Code},
+        AutoLoadCase{"CodeOneByteShort",
+                     {Standard(test::HeaderData(3, "c", 0xDC, 0x5C00)), Standard(test::DataBlockData(0xFF, 0xDC))},
+                     None},
+        AutoLoadCase{"CodeStartingAboveSystemVariables",
+                     {Standard(test::HeaderData(3, "c", 0xDD, 0x5C01)), Standard(test::DataBlockData(0xFF, 0xDD))},
+                     None},
+        AutoLoadCase{"ToneBeforeHeader", {Tone(2168, 100), Standard(PROGRAM_LINE_10), Standard(BODY)}, None},
+        AutoLoadCase{"HeaderIsLastBlock", {Standard(PROGRAM_LINE_10)}, None},
+        AutoLoadCase{"BodyWithHeaderFlag", {Standard(PROGRAM_LINE_10), Standard(test::DataBlockData(0x00, 120))}, None},
+        AutoLoadCase{"EmptyBody", {Standard(PROGRAM_LINE_10), Standard({})}, None},
+        AutoLoadCase{"FirstBlockIsData", {Standard(BODY), Standard(PROGRAM_LINE_10), Standard(BODY)}, None}),
+    [](const testing::TestParamInfo<AutoLoadCase>& info) { return std::string(info.param.name); });
+
+TEST(TapeBlockList, CommentZydroloadInAnyCaseForbidsEdgeDetectionUntilCleared) {
+  TapeBlockList list;
+  Fill(list, {test::ArchiveInfo({{0x00, "Title"}, {0x07, "ZydroLOAD"}})});
+  EXPECT_EQ(0u, list.edgeDetectionAllowed);
+  list.Clear();
+  EXPECT_EQ(1u, list.edgeDetectionAllowed);
+}
+
+TEST(TapeBlockList, OnlyTheFirstCommentCounts) {
+  TapeBlockList list;
+  Fill(list, {test::ArchiveInfo({{0x07, "zydroload!"}, {0x07, "zydroload"}})});
+  EXPECT_EQ(1u, list.edgeDetectionAllowed);
+}
+
+TEST(TapeBlockList, ArchiveEntriesPastTheBlockAreNotRead) {
+  // Three entries announced, the second runs past the block's length.
+  Bytes block = {0x32, 10, 0, 3, 0x00, 2, 'h', 'i', 0x07, 200, 'z', 'y', 'd'};
+  TapeBlockList list;
+  Fill(list, {block});
+  EXPECT_EQ(1u, list.edgeDetectionAllowed);
+  EXPECT_EQ(1, list.GetCount());
+}
+
+TEST(TapeBlockList, SignalBlocksAreThoseThatMakeEdges) {
+  const struct {
+    std::uint8_t id;
+    std::uint32_t signal;
+  } cases[] = {{0x10, 1}, {0x15, 1}, {0x16, 0}, {0x20, 0}, {0x30, 0}, {0xEF, 0}, {0xF0, 1}, {0xF1, 1}};
+  for (const auto& c : cases) {
+    TapeBlockList list;
+    AppendOwned(list, Bytes{c.id, 0, 0, 0, 0});
+    EXPECT_EQ(c.signal, list.hasSignalBlocks) << std::hex << int(c.id);
+  }
+}
+
+TEST(TapeBlockList, ClearForgetsWhatTheLoadEstablished) {
+  const Bytes tap = test::Concat({test::TapRecord(PROGRAM_LINE_10), test::TapRecord(BODY)});
+  TapeBlockList list;
+  ASSERT_EQ(RESULT_OK, ParseTap(list, tap.data(), tap.size()));
+  list.recordable = 1;
+  ASSERT_EQ(1u, list.hasSignalBlocks);
+  list.Clear();
+  EXPECT_EQ(0, list.GetCount());
+  EXPECT_EQ(nullptr, list.GetBlock(0));
+  EXPECT_EQ(0u, list.standardOnly);
+  EXPECT_EQ(0u, list.hasSignalBlocks);
+  EXPECT_EQ(0u, list.recordable);
+  EXPECT_EQ(None, list.AnalyseForAutoLoad());
+}
+
+TEST(TapeBlockList, GetBlockFollowsTheChain) {
+  TapeBlockList list;
+  for (int round = 0; round < 2; ++round) {
+    list.Clear();
+    for (std::uint8_t i = 0; i < 40; ++i) AppendOwned(list, Pause(i));
+    const TapeBlock* walked = list.GetBlock(0);
+    for (std::int32_t i = 0; i < list.GetCount(); ++i, walked = walked->next) {
+      ASSERT_EQ(walked, list.GetBlock(i));
+      ASSERT_EQ(i, walked->data[1]);
+    }
+    EXPECT_EQ(nullptr, walked);
+    EXPECT_EQ(list.GetBlock(0), list.GetBlock(-5));
+  }
+}
+
+TEST(TapeBlockList, StandardBlockOf2722BytesAtIndex3IsNotRomLoadable) {
+  const Bytes tap = test::Concat({test::TapRecord(PROGRAM_LINE_10), test::TapRecord(BODY),
+                                  test::TapRecord(test::HeaderData(3, "x", 2720, 32768)),
+                                  test::TapRecord(test::DataBlockData(0xFF, 2720))});
+  TapeBlockList list;
+  ASSERT_EQ(RESULT_OK, ParseTap(list, tap.data(), tap.size()));
+  ASSERT_EQ(2722, ReadU16(list.GetBlock(3)->data + 3));
+  EXPECT_EQ(0u, list.IsRomLoadable(3));
+  EXPECT_EQ(1u, list.IsRomLoadable(2));
+
+  // One place earlier it follows the tape's standardOnly.
+  const Bytes shifted = test::Concat(
+      {test::TapRecord(PROGRAM_LINE_10), test::TapRecord(BODY), test::TapRecord(test::DataBlockData(0xFF, 2720))});
+  ASSERT_EQ(RESULT_OK, ParseTap(list, shifted.data(), shifted.size()));
+  EXPECT_EQ(1u, list.IsRomLoadable(2));
+  list.standardOnly = 0;
+  EXPECT_EQ(0u, list.IsRomLoadable(2));
+  EXPECT_EQ(0u, list.IsRomLoadable(0));
+}
+
+TEST(TapeBlockList, BlocksOtherThanStandardDataAreAlwaysRomLoadable) {
+  TapeBlockList list;
+  Fill(list, {Turbo(BODY), Tone(2168, 10), Pause(0)});
+  list.standardOnly = 0;
+  for (std::int32_t i = 0; i < 3; ++i) EXPECT_EQ(1u, list.IsRomLoadable(i)) << i;
+}
+
+// A sampled piece whose "file source" is this counter: the release operation
+// counts itself there.
+struct SampleSourceCalls {
+  int releases = 0;
+};
+
+HResult CountingSampleSource(std::uint32_t operation, const std::uint8_t* blockData, std::uint8_t*, std::uint32_t*) {
+  SampleSourceCalls* calls = nullptr;
+  std::memcpy(&calls, blockData + 1 + sizeof(SampleSourceRoutine), sizeof calls);
+  if (operation == SAMPLE_SOURCE_RELEASE) ++calls->releases;
+  return RESULT_OK;
+}
+
+TEST(TapeBlockList, ClearReleasesEverySampledPiece) {
+  SampleSourceCalls calls;
+  TapeBlockList list;
+  for (int piece = 0; piece < 3; ++piece) {
+    TapeBlock* block = NewOwnedBlock(BLOCK_SAMPLED_PIECE, 1 + sizeof(SampleSourceRoutine) + sizeof(void*) + 16);
+    SampleSourceRoutine routine = &CountingSampleSource;
+    SampleSourceCalls* source = &calls;
+    auto* bytes = const_cast<std::uint8_t*>(block->data);
+    std::memcpy(bytes + 1, &routine, sizeof routine);
+    std::memcpy(bytes + 1 + sizeof routine, &source, sizeof source);
+    list.Append(block);
+  }
+  list.Clear();
+  EXPECT_EQ(3, calls.releases);
+  list.Clear();
+  EXPECT_EQ(3, calls.releases);
+}
+
+}  // namespace
+}  // namespace reelbox

@@ -197,12 +197,18 @@ benchmarks() {
   done < <(find "$dir/bench" -maxdepth 1 -type f -perm -u+x ! -name '*.so*' | sort)
 }
 
+timed() {
+  local start=$SECONDS
+  "$@"
+  echo "--- $1: $((SECONDS - start)) s"
+}
+
 started=$SECONDS
-native_sanitized
-native_threads
-windows_under_wine
-fuzz_targets
-benchmarks
+timed native_sanitized
+timed native_threads
+timed windows_under_wine
+timed fuzz_targets
+timed benchmarks
 section "Done in $((SECONDS - started)) s"
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -37,6 +37,9 @@ enum MachineModel : std::uint32_t {
   MODEL_SCORPION = 7,
 };
 
+// The key of every setting of the plug-in in the host's settings store.
+constexpr const char* SETTINGS_KEY = "Plugins\\Reelbox";
+
 // Host object kinds for GetObjectCount / GetObjectAt.
 constexpr std::uint32_t HOST_OBJECT_DEVICE = 1;
 

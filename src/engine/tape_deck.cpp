@@ -20,10 +20,9 @@ TapeDeck::TapeDeck(TapeBlockList* list) : blockList(list) {
   ResetDeck();
 }
 
-// Saving the deck's own settings through settingsStore comes with the settings code.
 TapeDeck::~TapeDeck() {
   Detach();
-  SafeRelease(settingsStore);
+  SaveSettings();
   while (recordedBlocks != nullptr) {
     TapeBlock* next = recordedBlocks->next;
     FreeBlock(recordedBlocks);

@@ -126,6 +126,12 @@ class TapeDeck {
   void NoiseFrameStart(std::uint32_t flag);
   HResult NoiseFrameEnd();
 
+  // --- settings (deck_settings.cpp) ---
+  // Keeps a reference to store and reads the deck's settings from it.
+  void UseSettingsStore(IHostShell* store);
+  // Writes the deck's settings back and lets the store go.
+  void SaveSettings();
+
   // --- transport (transport.cpp) ---
   bool Play();
   bool Pause();

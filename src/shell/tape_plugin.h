@@ -13,8 +13,6 @@ namespace reelbox {
 
 class CassetteRecorder;
 
-constexpr const char* SETTINGS_KEY = "Plugins\\Reelbox";
-
 class TapePlugin final : public IMediaHandler, public IToolWindow, public IDevice, public IOptionsProvider {
  public:
   TapePlugin();

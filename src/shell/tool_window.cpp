@@ -12,11 +12,8 @@ HResult TapePlugin::Create(WindowHandle parent, IHostShell* hostShell) {
   SafeRelease(shell);
   shell = hostShell;
   if (shell != nullptr) shell->AddRef();
-  // The deck keeps its own reference as its settings store.
-  SafeRelease(deck.settingsStore);
-  deck.settingsStore = shell;
+  deck.UseSettingsStore(shell);
   if (shell != nullptr) {
-    shell->AddRef();
     shell->GetSettingDword(SETTINGS_KEY, "Embed", &embedTape);
     shell->GetSettingDword(SETTINGS_KEY, "Warn Embed Large Files", &warnEmbedLargeFiles);
   }

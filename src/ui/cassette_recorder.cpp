@@ -8,6 +8,7 @@
 namespace reelbox {
 namespace {
 
+constexpr std::uint32_t WM_DESTROY = 0x0002;
 constexpr std::uint32_t WM_NCDESTROY = 0x0082;
 
 }  // namespace
@@ -21,7 +22,9 @@ WindowHandle CassetteRecorder::Create(WindowHandle owner, IHostShell* shell) {
   host = shell;
   if (host != nullptr) host->AddRef();
   window = platform::CreateMessageWindow(owner, &CassetteRecorder::WindowProcedure, this);
-  if (window != nullptr) TapeLoaded(nullptr);
+  if (window == nullptr) return nullptr;
+  LoadSettings();
+  TapeLoaded(nullptr);
   return window;
 }
 
@@ -59,6 +62,7 @@ MessageResult CassetteRecorder::OnMessage(std::uint32_t message, MessageWParam w
     OnTapeEvent(static_cast<std::uint32_t>(wParam), lParam);
     return 0;
   }
+  if (message == WM_DESTROY) SaveSettings();
   if (message == WM_NCDESTROY) {
     window = nullptr;
     if (ownerSlot != nullptr) *ownerSlot = nullptr;

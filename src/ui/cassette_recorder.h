@@ -40,7 +40,16 @@ class CassetteRecorder {
   WindowHandle Window() const { return window; }
   CommandQueue& Queue() { return queue; }
 
+  // Reads the window's settings and sends the deck's share of them through
+  // the queue; SaveSettings writes them back.
+  void LoadSettings();
+  void SaveSettings();
+
   // Settings and flags.
+  std::uint32_t showWindow = 0;
+  std::uint32_t detailedToc = 0;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
   std::uint32_t autoLoad = 1;
   std::uint32_t recordDisabled = 1;
   std::atomic<std::uint32_t> reportBlock{0};  // set on the window thread, cleared by the drain

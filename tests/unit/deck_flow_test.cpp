@@ -263,5 +263,40 @@ TEST(DeckFlow, SharedTzxFilesPlayTheirSignal) {
   }
 }
 
+// complete-tzx.tzx as its reader keeps it (it ends with its archive block):
+// every signal block with its own timings, the pauses as single pulses, the
+// jump over a tone and three passes of a loop.
+std::vector<std::int64_t> CompleteTzxPulses() {
+  std::vector<std::int64_t> pulses;
+  auto add = [&pulses](const std::vector<std::int64_t>& more) {
+    pulses.insert(pulses.end(), more.begin(), more.end());
+  };
+  auto repeat = [&add](std::size_t count, std::int64_t length) { add(std::vector<std::int64_t>(count, length)); };
+  add(StandardPulses({0xAA}));  // flag 0xAA: the long pilot
+  add({2345 * 3500});
+  repeat(5, 1000);  // turbo: 5 pilot pulses, syncs 123/456, bits 789/400, 4 used bits
+  add({123, 456});
+  add(DataPulses({0x00, 0xFF, 0x55, 0xA0}, 4, 789, 400));
+  add({987 * 3500});
+  repeat(666, 535);                                   // pure tone
+  add({772, 297, 692});                               // pulse sequence
+  add(DataPulses({0xFF, 0x00, 0xFC}, 6, 552, 1639));  // pure data, 6 used bits
+  add({554 * 3500});
+  add({618 * 3500});  // pause block; then a group, and a jump over a tone
+  for (int pass = 0; pass < 3; ++pass) repeat(185, 837);
+  return pulses;
+}
+
+TEST(DeckFlow, CompleteTzxPlaysEveryBlockAsWritten) {
+  const std::filesystem::path file = SharedTapes() / "libspectrum" / "complete-tzx.tzx";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no shared tapes at " << SharedTapes();
+  DeckHarness harness;
+  ASSERT_EQ(RESULT_OK, ReadTzxFile(harness.Tape(), file.string().c_str()));
+  harness.Deck().ResetDeck();
+  harness.Deck().Play();
+  EXPECT_EQ(CompleteTzxPulses(), PulseLengths(harness.Run(), 0));
+  EXPECT_EQ(1u, harness.Deck().tapeEnded);
+}
+
 }  // namespace
 }  // namespace reelbox::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -88,8 +89,13 @@ class FakeHostShell final : public CountedFake<IHostShell> {
   HResult RB_CALL ShellSlot36() override { return RESULT_NOTIMPL; }
   HResult RB_CALL StoreToolWindowPosition(WindowHandle, std::int32_t*, std::int32_t*) override { return RESULT_OK; }
   HResult RB_CALL PlaceToolWindow(WindowHandle, std::int32_t, std::int32_t) override { return RESULT_OK; }
-  // No value is stored: every read finds it absent.
-  HResult RB_CALL GetSettingDword(const char*, const char*, std::uint32_t*) override { return RESULT_FAIL; }
+  // Values in `stored` are found; every other read finds its value absent.
+  HResult RB_CALL GetSettingDword(const char* key, const char* name, std::uint32_t* data) override {
+    auto found = stored.find(std::string(key) + "\\" + name);
+    if (found == stored.end()) return RESULT_FAIL;
+    *data = found->second;
+    return RESULT_OK;
+  }
   HResult RB_CALL SetSettingDword(const char* key, const char* name, std::uint32_t data) override {
     dwordWrites.push_back({key, name, data});
     return RESULT_OK;
@@ -107,6 +113,7 @@ class FakeHostShell final : public CountedFake<IHostShell> {
   }
 
   std::vector<SettingWrite> dwordWrites;
+  std::map<std::string, std::uint32_t> stored;  // by "key\\name"
   std::uint32_t lastCommandId = 40000;
 };
 

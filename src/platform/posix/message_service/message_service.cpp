@@ -31,6 +31,8 @@ struct MessageService {
   std::unordered_map<void*, WindowEntry> windows;
   std::deque<Message> queue;
   std::uintptr_t nextHandle = 0x10000;
+  rb_message_observer observer = nullptr;
+  void* observerContext = nullptr;
 };
 
 MessageService& Service() {
@@ -98,6 +100,8 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
   for (; due > 0; --due) {
     Message message;
     WindowEntry entry;
+    rb_message_observer observer;
+    void* observerContext;
     {
       std::lock_guard<std::mutex> guard(service.lock);
       if (service.queue.empty()) break;
@@ -106,6 +110,11 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
       auto found = service.windows.find(message.window);
       if (found == service.windows.end()) continue;
       entry = found->second;
+      observer = service.observer;
+      observerContext = service.observerContext;
+    }
+    if (observer != nullptr) {
+      observer(observerContext, message.window, message.message, message.wParam, message.lParam);
     }
     // Called without the lock: a procedure may post or destroy windows.
     if (entry.procedure != nullptr) {
@@ -120,4 +129,11 @@ RB_EXPORT std::size_t rb_pending_messages(void) {
   MessageService& service = Service();
   std::lock_guard<std::mutex> guard(service.lock);
   return service.queue.size();
+}
+
+RB_EXPORT void rb_set_message_observer(rb_message_observer observer, void* context) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  service.observer = observer;
+  service.observerContext = context;
 }

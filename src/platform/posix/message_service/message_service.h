@@ -24,4 +24,11 @@ int rb_post_message(void* window, std::uint32_t message, std::uintptr_t wParam, 
 std::size_t rb_dispatch_messages(void);
 // Messages waiting in the queue.
 std::size_t rb_pending_messages(void);
+
+// The host's message loop sees every posted message before it is delivered,
+// as a Windows loop does between GetMessage and DispatchMessage. A null
+// observer removes it.
+typedef void (*rb_message_observer)(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam);
+void rb_set_message_observer(rb_message_observer observer, void* context);
 }

@@ -1,0 +1,159 @@
+#include "host/emulated_machine.h"
+
+#include <algorithm>
+
+namespace reelbox::host {
+namespace {
+
+// The host's ROM number for the 16K and 48K BASIC ROM, the only one it has.
+constexpr std::uint32_t BASIC_ROM = 0;
+
+bool RegisterByNumber(std::uint32_t number, Z80_REG_T* reg) {
+  switch (number) {
+    case REG_PC:
+      *reg = regPC;
+      return true;
+    case REG_SP:
+      *reg = regSP;
+      return true;
+    case REG_AF:
+      *reg = regAF;
+      return true;
+    case REG_BC:
+      *reg = regBC;
+      return true;
+    case REG_DE:
+      *reg = regDE;
+      return true;
+    case REG_HL:
+      *reg = regHL;
+      return true;
+    case REG_AF_ALT:
+      *reg = regAF_;
+      return true;
+    case REG_AF_ALT + 1:
+      *reg = regBC_;
+      return true;
+    case REG_AF_ALT + 2:
+      *reg = regDE_;
+      return true;
+    case REG_AF_ALT + 3:
+      *reg = regHL_;
+      return true;
+    case REG_IX:
+      *reg = regIX;
+      return true;
+    case REG_IX + 1:
+      *reg = regIY;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+EmulatedMachine::EmulatedMachine(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], HostRegistry* registry,
+                                 SoundDevice* sound)
+    : spectrum_(model, rom, this), registry_(registry), sound_(sound) {}
+
+HResult EmulatedMachine::QueryInterface(const Guid& riid, void** out) {
+  return QueryWithRegistry(this, registry_, riid, out);
+}
+
+HResult EmulatedMachine::AddExecutionTrap(std::uint32_t kind, std::uint16_t address, std::uint32_t rom,
+                                          IDevice* owner) {
+  if (owner == nullptr) return RESULT_FAIL;
+  traps_.push_back(ExecutionTrap{kind, address, rom, owner});
+  RefreshTrap(address);
+  return RESULT_OK;
+}
+
+HResult EmulatedMachine::RemoveExecutionTrap(std::uint32_t kind, std::uint16_t address, std::uint32_t rom,
+                                             IDevice* owner) {
+  auto found = std::find_if(traps_.begin(), traps_.end(), [&](const ExecutionTrap& trap) {
+    return trap.kind == kind && trap.address == address && trap.rom == rom && trap.owner == owner;
+  });
+  if (found == traps_.end()) return RESULT_FAIL;
+  traps_.erase(found);
+  RefreshTrap(address);
+  return RESULT_OK;
+}
+
+void EmulatedMachine::RefreshTrap(std::uint16_t address) {
+  const bool armed = std::any_of(traps_.begin(), traps_.end(), [address](const ExecutionTrap& trap) {
+    return trap.address == address && trap.rom == BASIC_ROM && address < ROM_BYTES;
+  });
+  spectrum_.SetTrap(address, armed);
+}
+
+void EmulatedMachine::OnTrap(std::uint16_t address) {
+  // A trap's owner may remove traps while it runs.
+  std::vector<IDevice*> owners;
+  for (const ExecutionTrap& trap : traps_) {
+    if (trap.address == address && trap.rom == BASIC_ROM) owners.push_back(trap.owner);
+  }
+  for (IDevice* owner : owners) timer_.Time([&] { return owner->ExecuteTrap(address); });
+}
+
+void EmulatedMachine::OnUlaRead(std::uint16_t port, std::uint8_t* value) {
+  if (portDevice_ != nullptr) timer_.Time([&] { return portDevice_->ReadPort(port, value); });
+}
+
+HResult EmulatedMachine::SetRegister(std::uint32_t number, std::uint32_t value) {
+  Z80_REG_T reg;
+  if (!RegisterByNumber(number, &reg)) return RESULT_FAIL;
+  spectrum_.SetRegister(reg, static_cast<std::uint16_t>(value));
+  return RESULT_OK;
+}
+
+HResult EmulatedMachine::GetRegister(std::uint32_t number, std::uint32_t* value) {
+  Z80_REG_T reg;
+  if (value == nullptr || !RegisterByNumber(number, &reg)) return RESULT_FAIL;
+  *value = spectrum_.Register(reg);
+  return RESULT_OK;
+}
+
+HResult EmulatedMachine::ReadMemory(std::uint16_t address, std::uint8_t* value) {
+  if (value == nullptr) return RESULT_FAIL;
+  *value = spectrum_.Peek(address);
+  return RESULT_OK;
+}
+
+// The ROM, and the absent upper RAM of a 16K machine, keep their bytes.
+HResult EmulatedMachine::WriteMemory(std::uint16_t address, std::uint8_t value) {
+  spectrum_.Poke(address, value);
+  return spectrum_.Peek(address) == value ? RESULT_OK : RESULT_FALSE;
+}
+
+HResult EmulatedMachine::PopWord(std::uint16_t* value) {
+  if (value == nullptr) return RESULT_FAIL;
+  *value = spectrum_.PopWord();
+  return RESULT_OK;
+}
+
+std::uint32_t EmulatedMachine::GetModel() {
+  return spectrum_.Model() == SpectrumModel::Spectrum16K ? MODEL_16K : MODEL_48K;
+}
+
+HResult EmulatedMachine::SetFullSpeed(std::uint32_t on) {
+  fullSpeed_ = on != 0 ? 1 : 0;
+  fullSpeedRequests_.push_back(FullSpeedRequest{spectrum_.FramesRun(), fullSpeed_});
+  return RESULT_OK;
+}
+
+HResult EmulatedMachine::SetFrameClock(std::uint32_t tstates) {
+  spectrum_.SetFrameClock(tstates);
+  return RESULT_OK;
+}
+
+HResult EmulatedMachine::GetSoundDevice(IDirectSound** device) {
+  if (device == nullptr) return RESULT_FAIL;
+  *device = nullptr;
+  if (!soundAvailable_ || sound_ == nullptr) return RESULT_FAIL;
+  sound_->AddRef();
+  *device = sound_;
+  return RESULT_OK;
+}
+
+}  // namespace reelbox::host

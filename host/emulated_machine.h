@@ -1,0 +1,112 @@
+// The emulated machine as the plug-in sees it: registers by number, memory,
+// the stack, execution traps, the frame clock, full speed and the sound device.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "contract/plugin_interfaces.h"
+#include "host/host_objects.h"
+#include "host/plugin_timer.h"
+#include "host/ref_count.h"
+#include "host/sound_device.h"
+#include "host/spectrum.h"
+
+namespace reelbox::host {
+
+// A full-speed request and the frame in which it came.
+struct FullSpeedRequest {
+  std::uint64_t frame;
+  std::uint32_t on;
+};
+
+struct ExecutionTrap {
+  std::uint32_t kind;
+  std::uint16_t address;
+  std::uint32_t rom;
+  IDevice* owner;
+};
+
+class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener {
+ public:
+  EmulatedMachine(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], HostRegistry* registry,
+                  SoundDevice* sound);
+
+  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
+  std::uint32_t RB_CALL AddRef() override { return refs_.Add(); }
+  std::uint32_t RB_CALL Release() override { return refs_.Drop(); }
+  HResult RB_CALL AddExecutionTrap(std::uint32_t kind, std::uint16_t address, std::uint32_t rom,
+                                   IDevice* owner) override;
+  HResult RB_CALL RemoveExecutionTrap(std::uint32_t kind, std::uint16_t address, std::uint32_t rom,
+                                      IDevice* owner) override;
+  HResult RB_CALL SetRegister(std::uint32_t number, std::uint32_t value) override;
+  HResult RB_CALL GetRegister(std::uint32_t number, std::uint32_t* value) override;
+  HResult RB_CALL ReadMemory(std::uint16_t address, std::uint8_t* value) override;
+  HResult RB_CALL WriteMemory(std::uint16_t address, std::uint8_t value) override;
+  HResult RB_CALL MachineSlot9() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot10() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL PopWord(std::uint16_t* value) override;
+  HResult RB_CALL MachineSlot12() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot13() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot14() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot15() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot16() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot17() override { return RESULT_NOTIMPL; }
+  std::uint32_t RB_CALL GetModel() override;
+  std::uint32_t RB_CALL Is48KMode() override { return 1; }
+  HResult RB_CALL MachineSlot20() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot21() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot22() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot23() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot24() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SetFullSpeed(std::uint32_t on) override;
+  std::uint32_t RB_CALL GetFrameClock() override { return spectrum_.FrameClock(); }
+  HResult RB_CALL SetFrameClock(std::uint32_t tstates) override;
+  std::uint32_t RB_CALL GetFrameLength() override { return FRAME_TSTATES; }
+  HResult RB_CALL MachineSlot29() override { return RESULT_NOTIMPL; }
+  std::uint32_t RB_CALL GetRealTimeFlag() override { return realTime_; }
+  HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL MachineSlot32() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL GetSoundDevice(IDirectSound** device) override;
+  std::uint32_t RB_CALL IsSoundOff() override { return soundOff_; }
+  std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended_; }
+
+  Spectrum& Machine() { return spectrum_; }
+  const Spectrum& Machine() const { return spectrum_; }
+  // The device offered every read of an even port; null for none.
+  void SetPortDevice(IDevice* device) { portDevice_ = device; }
+  PluginTimer& Timer() { return timer_; }
+
+  void SetRealTime(bool on) { realTime_ = on ? 1 : 0; }
+  void SetSoundOff(bool on) { soundOff_ = on ? 1 : 0; }
+  void SetSoundSuspended(bool on) { soundSuspended_ = on ? 1 : 0; }
+  void SetSoundAvailable(bool on) { soundAvailable_ = on; }
+
+  bool FullSpeed() const { return fullSpeed_ != 0; }
+  const std::vector<FullSpeedRequest>& FullSpeedRequests() const { return fullSpeedRequests_; }
+  const std::vector<ExecutionTrap>& Traps() const { return traps_; }
+  std::uint32_t References() const { return refs_.Count(); }
+
+ private:
+  void OnUlaRead(std::uint16_t port, std::uint8_t* value) override;
+  void OnTrap(std::uint16_t address) override;
+  // Arms the CPU's trap at address while any trap there is in the ROM it runs.
+  void RefreshTrap(std::uint16_t address);
+
+  RefCount refs_;
+  Spectrum spectrum_;
+  HostRegistry* registry_;
+  SoundDevice* sound_;
+  IDevice* portDevice_ = nullptr;
+  PluginTimer timer_;
+  std::vector<ExecutionTrap> traps_;
+  std::uint32_t fullSpeed_ = 0;
+  std::vector<FullSpeedRequest> fullSpeedRequests_;
+  std::uint32_t realTime_ = 0;
+  std::uint32_t soundOff_ = 0;
+  std::uint32_t soundSuspended_ = 0;
+  bool soundAvailable_ = true;
+};
+
+}  // namespace reelbox::host

@@ -1,0 +1,127 @@
+#include "host/host_shell.h"
+
+#include <cstring>
+
+#include "platform/posix/message_service/message_service.h"
+
+namespace reelbox::host {
+
+HostShell::HostShell(SettingsStore* settings, HostRegistry* registry) : settings_(settings), registry_(registry) {
+  mainWindow_ = rb_create_window(nullptr, nullptr, nullptr);
+  statusBar_ = rb_create_window(mainWindow_, nullptr, nullptr);
+  toolbar_ = rb_create_window(mainWindow_, nullptr, nullptr);
+}
+
+HostShell::~HostShell() { DestroyWindows(); }
+
+void HostShell::DestroyWindows() {
+  if (mainWindow_ == nullptr) return;
+  rb_destroy_window(mainWindow_);
+  mainWindow_ = statusBar_ = toolbar_ = nullptr;
+}
+
+HResult HostShell::QueryInterface(const Guid& riid, void** out) {
+  return QueryWithRegistry(this, registry_, riid, out);
+}
+
+HResult HostShell::GetOptionFlags(std::uint32_t* flags) {
+  if (flags == nullptr) return RESULT_FAIL;
+  *flags = optionFlags_;
+  return RESULT_OK;
+}
+
+// The host handles nothing itself on its plug-ins' behalf: every message is
+// left to the window's own defaults.
+MessageResult HostShell::DefWindowProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
+                                       std::uint32_t* messageState) {
+  if (messageState != nullptr) *messageState = 0;
+  return 0;
+}
+
+MessageResult HostShell::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
+                                       std::uint32_t* messageState) {
+  if (messageState != nullptr) *messageState = 0;
+  return 0;
+}
+
+HResult HostShell::AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) {
+  statusPanes_.push_back(width);
+  // Pane 0 is the host's own.
+  if (paneIndex != nullptr) *paneIndex = static_cast<std::uint32_t>(statusPanes_.size());
+  return RESULT_OK;
+}
+
+HResult HostShell::GetStatusBar(WindowHandle* statusBar) {
+  if (statusBar == nullptr) return RESULT_FAIL;
+  *statusBar = statusBar_;
+  return RESULT_OK;
+}
+
+std::uint32_t HostShell::SetModalState(std::uint32_t modal) {
+  const std::uint32_t previous = modal_;
+  modal_ = modal;
+  return previous;
+}
+
+HResult HostShell::BeforeModalDialog() { return RESULT_OK; }
+
+HResult HostShell::AddCommand(const char* text, std::uint32_t key, std::uint32_t modifiers, std::uint32_t* commandId) {
+  if (commandId == nullptr) return RESULT_FAIL;
+  *commandId = nextCommandId_++;
+  commands_.push_back(HostCommand{*commandId, text != nullptr ? text : "", key, modifiers});
+  return RESULT_OK;
+}
+
+std::int32_t HostShell::AddToolbarImage(void* bitmap) {
+  if (bitmap == nullptr) return -1;
+  toolbarImages_.push_back(bitmap);
+  return static_cast<std::int32_t>(toolbarImages_.size() - 1);
+}
+
+HResult HostShell::AddToolbarButton(std::uint32_t commandId, std::int32_t imageIndex) {
+  if (imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= toolbarImages_.size()) return RESULT_FAIL;
+  toolbarButtons_.push_back(ToolbarButton{commandId, imageIndex});
+  return RESULT_OK;
+}
+
+HResult HostShell::StoreToolWindowPosition(WindowHandle, std::int32_t* left, std::int32_t* top) {
+  if (left == nullptr || top == nullptr) return RESULT_FAIL;
+  *left = toolLeft_;
+  *top = toolTop_;
+  return RESULT_OK;
+}
+
+HResult HostShell::PlaceToolWindow(WindowHandle, std::int32_t left, std::int32_t top) {
+  toolLeft_ = left;
+  toolTop_ = top;
+  return RESULT_OK;
+}
+
+HResult HostShell::GetSettingDword(const char* key, const char* name, std::uint32_t* data) {
+  if (key == nullptr || name == nullptr || data == nullptr) return RESULT_FAIL;
+  return settings_->GetDword(key, name, data) ? RESULT_OK : RESULT_FAIL;
+}
+
+HResult HostShell::SetSettingDword(const char* key, const char* name, std::uint32_t data) {
+  if (key == nullptr || name == nullptr) return RESULT_FAIL;
+  settings_->SetDword(key, name, data);
+  return RESULT_OK;
+}
+
+HResult HostShell::GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) {
+  if (key == nullptr || name == nullptr || buffer == nullptr || size == 0) return RESULT_FAIL;
+  std::string text;
+  if (!settings_->GetString(key, name, &text)) return RESULT_FAIL;
+  const std::size_t copied = text.size() < size ? text.size() : size - 1;
+  std::memcpy(buffer, text.data(), copied);
+  buffer[copied] = '\0';
+  return RESULT_OK;
+}
+
+HResult HostShell::SetSettingString(const char* key, const char* name, const char* text) {
+  if (key == nullptr || name == nullptr || text == nullptr) return RESULT_FAIL;
+  settings_->SetString(key, name, text);
+  return RESULT_OK;
+}
+
+}  // namespace reelbox::host

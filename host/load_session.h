@@ -1,0 +1,45 @@
+// A whole tape load on the reference host, as a user does it: boot, open the
+// tape, type LOAD "" and ENTER, let auto play start the tape (or press play),
+// and run until the loaded program has the machine and the tape has stopped.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "host/reference_host.h"
+
+namespace reelbox::host {
+
+struct LoadOptions {
+  std::string tapePath;  // empty: no tape is opened
+  std::string command = "LOAD \"\"\n";
+  double maxSeconds = 600.0;   // emulated
+  double settleSeconds = 2.0;  // emulated time the tape must stay stopped
+  bool untilTapeEnd = false;   // a stop before the end does not finish the run
+  bool throttle = false;       // 50 frames a wall second unless full speed is asked for
+  // Called about four times a wall second once the run has taken a second.
+  std::function<void(const ReferenceHost&, double wallSeconds)> progress;
+};
+
+enum class PlayedBy { Nothing, AutoPlay, PlayCommand };
+
+struct LoadReport {
+  std::string exitReason;  // "loaded", "tape_end", "loader_waiting", "time_limit", "no_tape" or "open_failed"
+  HResult openResult = RESULT_OK;
+  double emulatedSeconds = 0;
+  double tapeSeconds = 0;
+  double wallSeconds = 0;
+  double pluginSeconds = 0;
+  bool tapeStopped = false;
+  std::size_t blocksPlayed = 0;
+  PlayedBy playedBy = PlayedBy::Nothing;
+  std::uint16_t pc = 0;
+};
+
+// host must be started. Boot time counts in the emulated seconds.
+LoadReport RunLoad(ReferenceHost& host, const LoadOptions& options);
+
+const char* PlayedByName(PlayedBy playedBy);
+
+}  // namespace reelbox::host

@@ -1,0 +1,136 @@
+#include "host/reference_host.h"
+
+#include <fstream>
+
+#include "platform/posix/message_service/message_service.h"
+
+namespace reelbox::host {
+
+ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options)) {
+  if (!options_.settingsPath.empty()) settings_.Load(options_.settingsPath);
+  display_ = std::make_unique<HostDevice>("vistor.obj", [this](std::uint16_t port, std::uint8_t value) {
+    if ((port & 1) == 0 && machine_) machine_->Machine().WriteUla(value);
+  });
+  beeper_ = std::make_unique<HostDevice>("beeper.obj", nullptr);
+  registry_.AddObject(HOST_OBJECT_DEVICE, beeper_.get());
+  registry_.AddObject(HOST_OBJECT_DEVICE, display_.get());
+  sound_.KeepPlayedSound(options_.keepSound);
+  const std::uint32_t model = options_.model == SpectrumModel::Spectrum16K ? MODEL_16K : MODEL_48K;
+  media_ = std::make_unique<MediaHost>(&registry_, &compression_, model);
+  shell_ = std::make_unique<HostShell>(&settings_, &registry_);
+}
+
+ReferenceHost::~ReferenceHost() { Shutdown(); }
+
+HResult ReferenceHost::LoadRom(std::uint8_t (&rom)[ROM_BYTES]) {
+  std::ifstream file(options_.romPath, std::ios::binary);
+  if (!file.read(reinterpret_cast<char*>(rom), ROM_BYTES)) {
+    error_ = "cannot read a 16K ROM from " + options_.romPath;
+    return RESULT_FAIL;
+  }
+  return RESULT_OK;
+}
+
+HResult ReferenceHost::Start() {
+  if (started_) return RESULT_FALSE;
+  std::uint8_t rom[ROM_BYTES];
+  HResult result = LoadRom(rom);
+  if (Failed(result)) return result;
+  machine_ = std::make_unique<EmulatedMachine>(options_.model, rom, &registry_, &sound_);
+  machine_->SetRealTime(options_.realTime);
+  machine_->SetSoundAvailable(options_.soundDevice);
+  machine_->Timer().Enable(options_.profile);
+  rb_set_message_observer(&ReferenceHost::ObserveMessage, this);
+  started_ = true;
+  return StartPlugin();
+}
+
+HResult ReferenceHost::StartPlugin() {
+  HResult result = plugin_.Load(options_.pluginPath);
+  if (Failed(result)) {
+    error_ = plugin_.Error();
+    return result;
+  }
+  IToolWindow* window = plugin_.ToolWindow();
+  result = window->Create(shell_->GetMainWindow(), shell_.get());
+  if (Failed(result)) {
+    error_ = "the plug-in could not create its tool window";
+    return result;
+  }
+  std::uint32_t flags = 0;
+  shell_->GetOptionFlags(&flags);
+  window->AddMenuItems(flags & 1);
+  window->AddToolbarButton();
+  // A device that does not attach (S_FALSE while another plug-in replays
+  // input, or a failure) leaves the machine running without it.
+  attachResult_ = plugin_.Device()->Attach(machine_.get());
+  attached_ = attachResult_ == RESULT_OK;
+  if (attached_) machine_->SetPortDevice(plugin_.Device());
+  rb_dispatch_messages();
+  return RESULT_OK;
+}
+
+HResult ReferenceHost::OpenTape(const std::string& path) {
+  if (plugin_.Media() == nullptr) return RESULT_FAIL;
+  const HResult result = plugin_.Media()->OpenMedia(path.c_str(), media_.get(), 0);
+  rb_dispatch_messages();
+  return result;
+}
+
+void ReferenceHost::RunFrame() {
+  Spectrum& cpu = machine_->Machine();
+  typist_.Tick(cpu.Keys());
+  IDevice* device = attached_ ? plugin_.Device() : nullptr;
+  PluginTimer& timer = machine_->Timer();
+  if (device != nullptr) timer.Time([&] { return device->BeginFrame(0); });
+  cpu.RunFrame();
+  if (device != nullptr) timer.Time([&] { return device->EndFrame(0, 0); });
+  cpu.FinishFrame();
+  sound_.AdvanceFrame();
+  rb_dispatch_messages();  // the messages count in the frame that posted them
+  ++frames_;
+}
+
+void ReferenceHost::RunFrames(std::uint32_t count) {
+  for (std::uint32_t i = 0; i < count; ++i) RunFrame();
+}
+
+void ReferenceHost::ResetMachine() {
+  machine_->Machine().Reset();
+  if (attached_) plugin_.Device()->Reset(0);
+}
+
+HResult ReferenceHost::RunCommandForKey(std::uint32_t key) {
+  for (const HostCommand& command : shell_->Commands()) {
+    if (command.key == key && plugin_.ToolWindow() != nullptr) {
+      const HResult result = plugin_.ToolWindow()->OnCommand(command.id);
+      rb_dispatch_messages();
+      return result;
+    }
+  }
+  return RESULT_FAIL;
+}
+
+void ReferenceHost::Shutdown() {
+  if (!started_) return;
+  if (attached_) {
+    plugin_.Device()->Detach();
+    machine_->SetPortDevice(nullptr);
+    attached_ = false;
+  }
+  // The plug-in's windows go before its code does.
+  rb_dispatch_messages();
+  shell_->DestroyWindows();
+  plugin_.Unload();
+  rb_set_message_observer(nullptr, nullptr);
+  if (!options_.settingsPath.empty()) settings_.Save(options_.settingsPath);
+  started_ = false;
+}
+
+void ReferenceHost::ObserveMessage(void* context, void*, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam) {
+  auto* self = static_cast<ReferenceHost*>(context);
+  self->tape_.Observe(message, wParam, lParam, self->frames_);
+}
+
+}  // namespace reelbox::host

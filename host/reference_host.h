@@ -1,0 +1,113 @@
+// The reference host: a headless 48K Spectrum that loads the plug-in from its
+// shared library, gives it every host service it calls, and runs frames on
+// the caller's thread, dispatching the plug-in's posted messages between them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/compression.h"
+#include "host/emulated_machine.h"
+#include "host/host_objects.h"
+#include "host/host_shell.h"
+#include "host/keyboard.h"
+#include "host/media_host.h"
+#include "host/plugin_library.h"
+#include "host/settings_store.h"
+#include "host/sound_device.h"
+#include "host/tape_watch.h"
+
+namespace reelbox::host {
+
+constexpr double TSTATES_PER_SECOND = 3500000.0;
+
+struct HostOptions {
+  SpectrumModel model = SpectrumModel::Spectrum48K;
+  std::string romPath = REELBOX_DEFAULT_ROM;
+  std::string pluginPath;
+  // An INI-style settings file, loaded at start and saved at shutdown; empty
+  // keeps the settings in memory only.
+  std::string settingsPath;
+  bool realTime = false;    // what GetRealTimeFlag reports
+  bool soundDevice = true;  // GetSoundDevice hands out a device
+  bool keepSound = false;   // keep what the first sound buffer plays
+  bool profile = false;     // time the plug-in's calls
+};
+
+class ReferenceHost {
+ public:
+  explicit ReferenceHost(HostOptions options);
+  ~ReferenceHost();
+  ReferenceHost(const ReferenceHost&) = delete;
+  ReferenceHost& operator=(const ReferenceHost&) = delete;
+
+  // Loads the ROM and the plug-in, has it create its tool window, menu
+  // commands and toolbar button, and attaches its device to the machine.
+  // Settings and registry properties set before Start are what it finds. A
+  // device that does not attach is not fatal: see Attached.
+  HResult Start();
+  bool Attached() const { return attached_; }
+  HResult AttachResult() const { return attachResult_; }
+  const std::string& Error() const { return error_; }
+
+  // Hands a tape file to the plug-in as the host's File/Open does.
+  HResult OpenTape(const std::string& path);
+  // One frame: BeginFrame, the CPU with every even-port read offered to the
+  // plug-in, EndFrame, the sound device's frame, then the posted messages.
+  void RunFrame();
+  void RunFrames(std::uint32_t count);
+  bool Type(const std::string& text) { return typist_.Queue(text); }
+  bool Typing() const { return typist_.Busy(); }
+  // Resets the machine and tells the plug-in.
+  void ResetMachine();
+  // Runs the plug-in's command that the host bound to key (e.g. 0x76, F7);
+  // RESULT_FAIL when the plug-in registered none.
+  HResult RunCommandForKey(std::uint32_t key);
+  // Detaches the plug-in, destroys the windows, releases the plug-in and
+  // saves the settings. Also done by the destructor.
+  void Shutdown();
+
+  EmulatedMachine& Machine() { return *machine_; }
+  Spectrum& Cpu() { return machine_->Machine(); }
+  HostRegistry& Registry() { return registry_; }
+  HostShell& Shell() { return *shell_; }
+  SettingsStore& Settings() { return settings_; }
+  SoundDevice& Sound() { return sound_; }
+  MediaHost& Media() { return *media_; }
+  HostDevice& Display() { return *display_; }
+  CompressionService& Compression() { return compression_; }
+  const TapeWatch& Tape() const { return tape_; }
+  PluginLibrary& Plugin() { return plugin_; }
+
+  std::uint64_t Frames() const { return frames_; }
+  double EmulatedSeconds() const { return static_cast<double>(frames_) * FRAME_TSTATES / TSTATES_PER_SECOND; }
+  double PluginSeconds() { return machine_ ? machine_->Timer().Seconds() : 0.0; }
+
+ private:
+  static void ObserveMessage(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam);
+  HResult LoadRom(std::uint8_t (&rom)[ROM_BYTES]);
+  HResult StartPlugin();
+
+  HostOptions options_;
+  std::string error_;
+  SettingsStore settings_;
+  HostRegistry registry_;
+  SoundDevice sound_;
+  CompressionService compression_;
+  std::unique_ptr<HostDevice> display_;
+  std::unique_ptr<HostDevice> beeper_;
+  std::unique_ptr<EmulatedMachine> machine_;
+  std::unique_ptr<MediaHost> media_;
+  std::unique_ptr<HostShell> shell_;
+  PluginLibrary plugin_;
+  TapeWatch tape_;
+  Typist typist_;
+  bool attached_ = false;
+  HResult attachResult_ = RESULT_FAIL;
+  bool started_ = false;
+  std::uint64_t frames_ = 0;
+};
+
+}  // namespace reelbox::host

@@ -5,7 +5,7 @@ namespace reelbox::host {
 HResult MediaHost::QueryInterface(const Guid& riid, void** out) {
   if (out != nullptr && riid == IID_ICompressionService) {
     compression_->AddRef();
-    *out = static_cast<ICompressionService*>(compression_);
+    *out = compression_;
     return RESULT_OK;
   }
   return QueryWithRegistry(this, registry_, riid, out);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "contract/host_interfaces.h"
-#include "host/compression.h"
+#include "contract/host_interfaces.h"
 #include "host/host_objects.h"
 #include "host/ref_count.h"
 
@@ -15,7 +15,7 @@ namespace reelbox::host {
 
 class MediaHost final : public IMediaHost {
  public:
-  MediaHost(HostRegistry* registry, CompressionService* compression, std::uint32_t model)
+  MediaHost(HostRegistry* registry, ICompressionService* compression, std::uint32_t model)
       : registry_(registry), compression_(compression), model_(model) {}
 
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
@@ -39,7 +39,7 @@ class MediaHost final : public IMediaHost {
  private:
   RefCount refs_;
   HostRegistry* registry_;
-  CompressionService* compression_;
+  ICompressionService* compression_;
   std::uint32_t model_;
   std::uint32_t autoLoadBlocked_ = 0;
   std::vector<std::string> opened_;

@@ -16,11 +16,14 @@ ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options))
   registry_.AddObject(HOST_OBJECT_DEVICE, display_.get());
   sound_.KeepPlayedSound(options_.keepSound);
   const std::uint32_t model = options_.model == SpectrumModel::Spectrum16K ? MODEL_16K : MODEL_48K;
-  media_ = std::make_unique<MediaHost>(&registry_, &compression_, model);
+  media_ = std::make_unique<MediaHost>(&registry_, compression_, model);
   shell_ = std::make_unique<HostShell>(&settings_, &registry_);
 }
 
-ReferenceHost::~ReferenceHost() { Shutdown(); }
+ReferenceHost::~ReferenceHost() {
+  Shutdown();
+  SafeRelease(compression_);
+}
 
 HResult ReferenceHost::LoadRom(std::uint8_t (&rom)[ROM_BYTES]) {
   std::ifstream file(options_.romPath, std::ios::binary);

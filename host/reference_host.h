@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "host/compression.h"
+#include "host/compression_service.h"
 #include "host/emulated_machine.h"
 #include "host/host_objects.h"
 #include "host/host_shell.h"
@@ -76,7 +76,6 @@ class ReferenceHost {
   SoundDevice& Sound() { return sound_; }
   MediaHost& Media() { return *media_; }
   HostDevice& Display() { return *display_; }
-  CompressionService& Compression() { return compression_; }
   const TapeWatch& Tape() const { return tape_; }
   PluginLibrary& Plugin() { return plugin_; }
 
@@ -95,7 +94,7 @@ class ReferenceHost {
   SettingsStore settings_;
   HostRegistry registry_;
   SoundDevice sound_;
-  CompressionService compression_;
+  ICompressionService* compression_ = CreateCompressionService();
   std::unique_ptr<HostDevice> display_;
   std::unique_ptr<HostDevice> beeper_;
   std::unique_ptr<EmulatedMachine> machine_;

@@ -13,6 +13,8 @@ namespace reelbox::platform {
 class File {
  public:
   File() = default;
+  // Takes ownership of a handle that is already open.
+  explicit File(NativeFileHandle handle) : handle_(handle) {}
   ~File();
   File(const File&) = delete;
   File& operator=(const File&) = delete;

@@ -3,10 +3,14 @@
 #include <cstring>
 
 #include "tape/ascii_text.h"
+#include "tape/csw_reader.h"
 #include "tape/tap_reader.h"
 #include "tape/tzx_reader.h"
+#include "tape/voc_reader.h"
+#include "tape/wav_reader.h"
 
 namespace reelbox {
+
 TapeFormat FormatFromPath(const char* path) {
   if (path == nullptr || path[0] == '\0') return TapeFormat::Unknown;
   const char* extension = path;
@@ -28,17 +32,18 @@ TapeFormat FormatFromPath(const char* path) {
   return TapeFormat::Unknown;
 }
 
-HResult ReadTapeFile(TapeBlockList& list, TapeFormat format, const char* path, ICompressionService* /*compression*/) {
+HResult ReadTapeFile(TapeBlockList& list, TapeFormat format, const char* path, ICompressionService* compression) {
   switch (format) {
     case TapeFormat::Tap:
       return ReadTapFile(list, path);
     case TapeFormat::Tzx:
       return ReadTzxFile(list, path);
     case TapeFormat::Csw:
+      return ReadCswFile(list, path, compression);
     case TapeFormat::Voc:
+      return ReadVocFile(list, path);
     case TapeFormat::Wav:
-      // The sampled-tape readers are not built yet.
-      return TAPE_E_UNSUPPORTED;
+      return ReadWavFile(list, path);
     case TapeFormat::Unknown:
       break;
   }

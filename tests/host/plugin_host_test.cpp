@@ -32,7 +32,6 @@ TEST(PluginHost, EveryReferenceComesBackAtShutdown) {
   EXPECT_EQ(host.Sound().References(), 1u);
   EXPECT_EQ(host.Media().References(), 1u);
   EXPECT_EQ(host.Display().References(), 1u);
-  EXPECT_EQ(host.Compression().References(), 1u);
   SoundBuffer* noise = host.Sound().FirstBuffer();
   if (noise != nullptr) {
     EXPECT_TRUE(noise->Released());

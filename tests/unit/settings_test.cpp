@@ -25,7 +25,7 @@ class Settings : public ::testing::Test {
     plugin = static_cast<TapePlugin*>(static_cast<IToolWindow*>(out));
   }
   ~Settings() override {
-    if (plugin != nullptr) plugin->Release();
+    if (plugin != nullptr) ReleasePlugin();
   }
 
   void Store(const char* name, std::uint32_t value) { shell.stored[KEY + "\\" + name] = value; }

@@ -1,0 +1,223 @@
+// Sampled pieces played to the EAR signal, read through IDevice at the T-state
+// each edge falls due.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "deck_harness.h"
+#include "sampled_tape_files.h"
+#include "tape/sampled_blocks.h"
+#include "tape/voc_reader.h"
+#include "tape/wav_reader.h"
+
+namespace reelbox::test {
+
+inline bool operator==(const Transition& a, const Transition& b) { return a.time == b.time && a.level == b.level; }
+inline void PrintTo(const Transition& t, std::ostream* out) { *out << "{" << t.time << ", " << int{t.level} << "}"; }
+
+namespace {
+
+using Transitions = std::vector<Transition>;
+
+constexpr std::uint8_t HIGH = 0x40;
+constexpr std::uint8_t LOW = 0x00;
+
+// The run-length bytes stay with the test; the pieces point into them.
+void AppendCswPiece(DeckHarness& harness, const Bytes& pulses, std::uint32_t rate, std::uint8_t level) {
+  CswPiece piece;
+  piece.sampleRate = rate;
+  piece.pulseData = pulses.data();
+  piece.pulseDataLength = static_cast<std::uint32_t>(pulses.size());
+  piece.initialLevel = level;
+  harness.Tape().Append(NewCswPieceBlock(piece));
+}
+
+// Plays the tape from its start at a frame start, as the command queue does,
+// and gives every level change, timed from Play.
+Transitions PlayAll(DeckHarness& harness) {
+  harness.Deck().ResetDeck();
+  if (harness.machine.clock != 0) harness.NextFrame();
+  const std::int64_t start = harness.Now();
+  harness.Deck().Play();
+  Transitions seen = harness.Run(SIZE_MAX, start + 60 * 3500000LL);
+  for (Transition& transition : seen) transition.time -= start;
+  return seen;
+}
+
+TEST(CswPlayback, RunsLastTheirSamplesFromTheFirstPiecesLevel) {
+  for (std::uint8_t initial : {1, 0}) {
+    const Bytes pulses{5, 3};
+    DeckHarness harness;
+    AppendCswPiece(harness, pulses, 44100, initial);
+    AppendBlocks(harness.Tape(), {PureTone(500, 1)});
+    const std::uint8_t after = initial ? LOW : HIGH;
+    const std::uint8_t back = initial ? HIGH : LOW;
+    // 3,494,400 / 44100 = 79 T-states a sample; the tone starts at the last edge.
+    EXPECT_EQ((Transitions{{5 * 79, after}, {8 * 79, back}, {8 * 79 + 500, after}}), PlayAll(harness))
+        << "initial level " << int{initial};
+  }
+}
+
+TEST(CswPlayback, LongPulseIsOnePulse) {
+  const Bytes pulses{0x00, 0x10, 0x27, 0x00, 0x00};  // 10000 samples
+  DeckHarness harness;
+  AppendCswPiece(harness, pulses, 44100, 1);
+  EXPECT_EQ((Transitions{{10000 * 79, LOW}}), PlayAll(harness));
+}
+
+TEST(CswPlayback, LaterPiecesKeepTheLevelAndFollowWithoutASeam) {
+  const Bytes first{5, 3};
+  const Bytes second{2, 4};
+  DeckHarness harness;
+  AppendCswPiece(harness, first, 44100, 1);
+  AppendCswPiece(harness, second, 44100, 1);  // its level byte is not applied
+  EXPECT_EQ((Transitions{{5 * 79, LOW}, {8 * 79, HIGH}, {10 * 79, LOW}, {14 * 79, HIGH}}), PlayAll(harness));
+}
+
+// A long pulse of 0 samples plays as one sample: the level after it is the
+// one the recording has, and playing never stalls on it.
+TEST(CswPlayback, RunOfZeroPlaysAsOneSample) {
+  const Bytes pulses{0, 0, 0, 0, 0, 5};
+  DeckHarness harness;
+  AppendCswPiece(harness, pulses, 44100, 1);
+  EXPECT_EQ((Transitions{{79, LOW}, {6 * 79, HIGH}}), PlayAll(harness));
+
+  const Bytes zeros{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  DeckHarness only;
+  AppendCswPiece(only, zeros, 44100, 1);
+  EXPECT_EQ((Transitions{{79, LOW}, {158, HIGH}}), PlayAll(only));
+  EXPECT_EQ(DECK_STOPPED, only.Deck().state);
+}
+
+TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
+  struct Case {
+    std::uint32_t rate;
+    std::int64_t period;
+  };
+  // 3,494,400 T-states: 50 frames of 69,888. Rates above it still move on.
+  for (const Case& c : {Case{44100, 79}, Case{22050, 158}, Case{11025, 316}, Case{8000, 436}, Case{4000000, 1}}) {
+    const Bytes pulses{1, 2};
+    DeckHarness harness;
+    AppendCswPiece(harness, pulses, c.rate, 1);
+    EXPECT_EQ((Transitions{{c.period, LOW}, {3 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
+  }
+}
+
+TEST(CswPlayback, FastLoadingRunsAtFullSpeedUntilTheTapeEnds) {
+  const Bytes pulses{5, 3};
+  DeckHarness harness;
+  AppendCswPiece(harness, pulses, 44100, 1);
+  PlayAll(harness);
+  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
+  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
+  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
+}
+
+// Samples read from real VOC and WAV files through the pieces' sample source.
+class SampledPlayback : public ::testing::Test {
+ protected:
+  void LoadWav(const Bytes& samples, std::uint32_t rate) {
+    const Bytes file = testing::WaveFile(
+        testing::Join({testing::WaveFormatChunk(1, 1, rate, 8), testing::RiffChunk("data", samples)}));
+    const std::string path = folder_.Write("tape.wav", file);
+    ASSERT_EQ(RESULT_OK, ReadWavFile(harness_.Tape(), path.c_str()));
+  }
+
+  testing::ScratchFolder folder_;
+  DeckHarness harness_;
+};
+
+// Unsigned samples read as signed: 1 to 127 high, 0 and 128 to 255 low. Play
+// starts high, so the first sample is already a change.
+TEST_F(SampledPlayback, LevelFollowsTheSampleReadAsSigned) {
+  LoadWav({0x80, 0x81, 0x7F, 0x00}, 22050);
+  EXPECT_EQ((Transitions{{2 * 158, HIGH}, {3 * 158, LOW}}), PlayAll(harness_))
+      << "3,500,000 / 22050 = 158 T-states a sample";
+}
+
+TEST_F(SampledPlayback, EdgesAreLoggedOnlyWhereTheLevelChanges) {
+  Bytes samples(100, 0x7F);
+  samples.insert(samples.end(), 100, 0x80);
+  LoadWav(samples, 22050);
+  EXPECT_EQ((Transitions{{100 * 158, LOW}}), PlayAll(harness_));
+  EXPECT_EQ(2, harness_.Deck().edgeCount) << "the change, and the entry the stop closes the frame with";
+}
+
+TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
+  struct Case {
+    std::uint32_t rate;
+    std::int64_t period;
+  };
+  for (const Case& c : {Case{44100, 79}, Case{11025, 317}, Case{11111, 315}, Case{4000000, 1}}) {
+    DeckHarness harness;
+    const Bytes file = testing::WaveFile(
+        testing::Join({testing::WaveFormatChunk(1, 1, c.rate, 8), testing::RiffChunk("data", {0x7F, 0x80, 0x7F})}));
+    const std::string path = folder_.Write("rate.wav", file);
+    ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), path.c_str()));
+    EXPECT_EQ((Transitions{{c.period, LOW}, {2 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
+  }
+}
+
+// 50000 samples at 11111 per second are three pieces (22222, 22222, 5556):
+// the level changes every 100 samples, across the joins as well.
+TEST_F(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart) {
+  Bytes samples(50000);
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 100) % 2 == 0 ? 0x7F : 0x80;
+  Bytes voc = testing::VocHeader();
+  testing::PutBytes(voc, testing::VocSound(0xA6, samples));
+  const std::string path = folder_.Write("tape.voc", voc);
+  ASSERT_EQ(RESULT_FALSE, ReadVocFile(harness_.Tape(), path.c_str()));
+  ASSERT_EQ(3, harness_.Tape().GetCount());
+
+  Transitions expected;
+  for (std::int64_t change = 1; change < 500; ++change) {
+    expected.push_back({change * 100 * 315, static_cast<std::uint8_t>(change % 2 ? LOW : HIGH)});
+  }
+  EXPECT_EQ(expected, PlayAll(harness_));
+  EXPECT_EQ(expected, PlayAll(harness_)) << "played again after a rewind";
+}
+
+// A sample source for tests: delivers pieceIndex samples of 0x80 and then
+// fails with the code kept in fileOffset.
+HResult FailingSource(std::uint32_t operation, const std::uint8_t* blockData, std::uint8_t* buffer,
+                      std::uint32_t* count) {
+  const SampledPiece piece = DecodeSampledPieceData(blockData);
+  if (operation != SAMPLE_SOURCE_READ) return RESULT_OK;
+  if (piece.pieceIndex == 0) {
+    *count = 0;
+    return static_cast<HResult>(piece.fileOffset);
+  }
+  const std::uint32_t delivered = piece.pieceIndex < *count ? piece.pieceIndex : *count;
+  std::memset(buffer, 0x80, delivered);
+  *count = delivered;
+  // Counts down through the block's own bytes: the next read fails.
+  std::uint32_t left = 0;
+  std::memcpy(const_cast<std::uint8_t*>(blockData) + SAMPLED_PIECE_BLOCK_SIZE - 4, &left, 4);
+  return RESULT_OK;
+}
+
+void AppendFailingPiece(DeckHarness& harness, std::uint32_t samples, HResult failure) {
+  SampledPiece piece;
+  piece.sampleSource = FailingSource;
+  piece.sampleRate = 22050;
+  piece.fileOffset = static_cast<std::uint32_t>(failure);
+  piece.pieceIndex = samples;
+  harness.Tape().Append(NewSampledPieceBlock(piece));
+}
+
+TEST(SampledPlaybackFailure, ReadErrorEndsThePieceAndTheNextBlockPlays) {
+  for (HResult failure : {RESULT_FAIL, ResultFromSystemError(1117), RESULT_FALSE}) {
+    DeckHarness atOnce;
+    AppendFailingPiece(atOnce, 0, failure);
+    AppendBlocks(atOnce.Tape(), {PureTone(500, 1)});
+    EXPECT_EQ((Transitions{{500, LOW}}), PlayAll(atOnce)) << "nothing to play: no edge, no time";
+
+    DeckHarness later;
+    AppendFailingPiece(later, 10, failure);
+    AppendBlocks(later.Tape(), {PureTone(500, 1)});
+    EXPECT_EQ((Transitions{{10 * 158 + 500, HIGH}}), PlayAll(later)) << "ten low samples, then the tone";
+  }
+}
+
+}  // namespace
+}  // namespace reelbox::test

@@ -1,0 +1,163 @@
+// Building blocks for sampled-tape tests: byte images of CSW, VOC and WAV files
+// and a scratch folder to write them into.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tape/tape_block_list.h"
+
+namespace reelbox::testing {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void PutU16(Bytes& bytes, std::uint32_t value) {
+  bytes.push_back(static_cast<std::uint8_t>(value));
+  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+inline void PutU24(Bytes& bytes, std::uint32_t value) {
+  PutU16(bytes, value);
+  bytes.push_back(static_cast<std::uint8_t>(value >> 16));
+}
+inline void PutU32(Bytes& bytes, std::uint32_t value) {
+  PutU16(bytes, value);
+  PutU16(bytes, value >> 16);
+}
+inline void PutText(Bytes& bytes, const char* text) {
+  for (; *text != '\0'; ++text) bytes.push_back(static_cast<std::uint8_t>(*text));
+}
+inline void PutBytes(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes bytes;
+  for (const Bytes& part : parts) PutBytes(bytes, part);
+  return bytes;
+}
+
+// A folder of its own under the system's temporary folder, removed with its files.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::random_device random;
+    path_ = std::filesystem::temp_directory_path() / ("reelbox-test-" + std::to_string(random()));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    const std::string path = (path_ / name).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return path;
+  }
+  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A CSW version 1 file: 32-byte header, then the run-length bytes.
+inline Bytes CswVersion1(std::uint16_t rate, std::uint8_t flags, const Bytes& pulses, std::uint8_t compression = 1) {
+  Bytes bytes;
+  PutText(bytes, "Compressed Square Wave\x1A");
+  bytes.push_back(1);
+  bytes.push_back(1);
+  PutU16(bytes, rate);
+  bytes.push_back(compression);
+  bytes.push_back(flags);
+  bytes.resize(32, 0);
+  PutBytes(bytes, pulses);
+  return bytes;
+}
+
+// A CSW version 2 header of 52 bytes plus extension; the (compressed) data follows.
+inline Bytes CswVersion2Header(std::uint32_t rate, std::uint8_t compression, std::uint8_t major = 2,
+                               const Bytes& extension = {}) {
+  Bytes bytes;
+  PutText(bytes, "Compressed Square Wave\x1A");
+  bytes.push_back(major);
+  bytes.push_back(0);
+  PutU32(bytes, rate);
+  PutU32(bytes, 0);  // pulse count, not examined
+  bytes.push_back(compression);
+  bytes.push_back(0);
+  bytes.push_back(static_cast<std::uint8_t>(extension.size()));
+  bytes.resize(52, 0);
+  PutBytes(bytes, extension);
+  return bytes;
+}
+
+// A VOC header with the given version and check word.
+inline Bytes VocHeader(std::uint16_t version = 0x010A, std::uint16_t checksum = 0x1129) {
+  Bytes bytes;
+  PutText(bytes, "Creative Voice File\x1A");
+  PutU16(bytes, 26);
+  PutU16(bytes, version);
+  PutU16(bytes, checksum);
+  return bytes;
+}
+
+// A VOC sound block (type 1) with 8-bit unsigned samples.
+inline Bytes VocSound(std::uint8_t timeConstant, const Bytes& samples, std::uint8_t codec = 0) {
+  Bytes bytes{1};
+  PutU24(bytes, static_cast<std::uint32_t>(samples.size() + 2));
+  bytes.push_back(timeConstant);
+  bytes.push_back(codec);
+  PutBytes(bytes, samples);
+  return bytes;
+}
+
+// A VOC block of another type with the given body.
+inline Bytes VocBlock(std::uint8_t type, const Bytes& body) {
+  Bytes bytes{type};
+  PutU24(bytes, static_cast<std::uint32_t>(body.size()));
+  PutBytes(bytes, body);
+  return bytes;
+}
+
+// A RIFF chunk: id, size, data and the pad byte of an odd size.
+inline Bytes RiffChunk(const char* id, const Bytes& data) {
+  Bytes bytes;
+  PutText(bytes, id);
+  PutU32(bytes, static_cast<std::uint32_t>(data.size()));
+  PutBytes(bytes, data);
+  if (data.size() % 2 != 0) bytes.push_back(0);
+  return bytes;
+}
+
+inline Bytes WaveFormatChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+  Bytes format;
+  PutU16(format, tag);
+  PutU16(format, channels);
+  PutU32(format, rate);
+  PutU32(format, rate * channels * bits / 8);
+  PutU16(format, static_cast<std::uint16_t>(channels * bits / 8));
+  PutU16(format, bits);
+  return RiffChunk("fmt ", format);
+}
+
+// "RIFF" of form "WAVE" around the given chunks.
+inline Bytes WaveFile(const Bytes& chunks) {
+  Bytes form;
+  PutText(form, "WAVE");
+  PutBytes(form, chunks);
+  return RiffChunk("RIFF", form);
+}
+
+inline Bytes Repeated(std::size_t count, std::uint8_t value) { return Bytes(count, value); }
+
+// Puts one block into the list so that a test can tell "untouched" from "emptied".
+inline void PutMarkerBlock(TapeBlockList& list) {
+  const std::uint8_t text[] = {0x30, 1, 'x'};
+  list.Append(NewOwnedBlock(text, sizeof text));
+}
+
+}  // namespace reelbox::testing

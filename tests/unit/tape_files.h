@@ -171,6 +171,8 @@ class ScratchFolder {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) ADD_FAILURE() << "cannot write " << file.string();
     return file.string();
   }
 

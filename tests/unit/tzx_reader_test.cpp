@@ -96,7 +96,10 @@ class TzxReader : public testing::Test {
     EXPECT_EQ(previousView, list.MappedView());
     EXPECT_EQ(1u, list.recordable);
   }
-  HResult Read(const Bytes& file, const char* name = "tape.tzx") {
+  // Each read gets a file of its own: Windows refuses to rewrite a file that
+  // the tape read before still maps.
+  HResult Read(const Bytes& file) {
+    const std::string name = "tape" + std::to_string(++readCount) + ".tzx";
     return ReadTzxFile(list, folder.Write(name, file).c_str());
   }
 
@@ -104,6 +107,7 @@ class TzxReader : public testing::Test {
   TapeBlockList list;
   const TapeBlock* previousFirst = nullptr;
   const platform::MappedView* previousView = nullptr;
+  int readCount = 0;
 };
 
 TEST_F(TzxReader, EveryBlockIsFoundAndPointsIntoTheView) {

@@ -3,28 +3,6 @@
 #include <cstring>
 
 namespace reelbox {
-namespace {
-
-struct StringEntry {
-  int id;
-  const char* text;
-};
-
-constexpr StringEntry STRING_TABLE[] = {
-#define STRING(id, text) {id, text},
-#include "resources/strings.def"
-#undef STRING
-};
-
-}  // namespace
-
-const char* FindResourceString(int id) {
-  for (const StringEntry& entry : STRING_TABLE) {
-    if (entry.id == id) return entry.text;
-  }
-  return nullptr;
-}
-
 int LoadResourceString(ModuleHandle /*module*/, int id, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
   const char* text = FindResourceString(id);

@@ -1,0 +1,18 @@
+# Cross-compiling the Windows build with MinGW-w64 (x86_64). The posix thread
+# model is needed by GoogleTest (std::mutex, std::thread). Tests run under Wine
+# through wine-run.sh.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(REELBOX_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${REELBOX_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${REELBOX_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${REELBOX_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${REELBOX_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

@@ -15,9 +15,9 @@ namespace reelbox {
 namespace {
 
 constexpr std::uint32_t FRAME_TSTATES = 69888;
-constexpr std::uint32_t DSSCL_PRIORITY = 2;
-constexpr std::uint32_t DSBSTATUS_PLAYING = 1;
-constexpr std::uint32_t DSBSTATUS_LOOPING = 4;
+constexpr std::uint32_t PRIORITY_LEVEL = 2;  // DSSCL_PRIORITY
+constexpr std::uint32_t BUFFER_PLAYING = 1;  // DSBSTATUS_PLAYING
+constexpr std::uint32_t BUFFER_LOOPING = 4;  // DSBSTATUS_LOOPING
 
 // DirectSound reached through the plug-in's own declarations of its slots, so
 // the test also proves that they fit the system's objects.
@@ -46,7 +46,7 @@ class DirectSoundNoise : public ::testing::Test {
     if (sound == nullptr) {
       GTEST_SKIP() << "no DirectSound device (ALSA_CONFIG_PATH should name tests/windows/alsa-null.conf)";
     }
-    ASSERT_EQ(RESULT_OK, sound->SetCooperativeLevel(GetDesktopWindow(), DSSCL_PRIORITY));
+    ASSERT_EQ(RESULT_OK, sound->SetCooperativeLevel(GetDesktopWindow(), PRIORITY_LEVEL));
     machine.soundDevice = sound;
     machine.realTime = 1;
     void* out = nullptr;
@@ -98,8 +98,8 @@ TEST_F(DirectSoundNoise, BufferIsCreatedPlayedStoppedAndReleased) {
 
   std::uint32_t status = 0;
   ASSERT_EQ(RESULT_OK, Deck().noiseBuffer->GetStatus(&status));
-  EXPECT_TRUE(status & DSBSTATUS_PLAYING);
-  EXPECT_TRUE(status & DSBSTATUS_LOOPING);
+  EXPECT_TRUE(status & BUFFER_PLAYING);
+  EXPECT_TRUE(status & BUFFER_LOOPING);
 
   ASSERT_TRUE(Deck().Stop());
   RunFrame();

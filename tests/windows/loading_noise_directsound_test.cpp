@@ -1,13 +1,16 @@
 // The loading noise on a real DirectSound device: the deck's buffer is created
 // at attach, locked and written every frame, played from the fourth frame,
 // stopped when the tape stops and released at detach.
-#include <dsound.h>
-#include <gtest/gtest.h>
-#include <mmsystem.h>
-#include <windows.h>
-
+// The plug-in's declarations come before the system's, whose sound constants
+// are macros of the same names.
+// clang-format off
 #include "shell/tape_plugin.h"
 #include "unit/scripted_machine.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <gtest/gtest.h>
+// clang-format on
 
 extern "C" reelbox::HResult RB_CALL CreateInstance(reelbox::IUnknown* outer, const reelbox::Guid& riid, void** out);
 

@@ -220,13 +220,7 @@ void TapeDeck::PlayDirectBits() {
       }
     }
     const std::uint8_t level = LevelOf(*dataCursor, bitMask);
-    if (level != earLevel) {
-      RecordEdge();
-    } else {
-      lastEdgeTime += static_cast<std::int32_t>(currentPulse);
-    }
-    QueuePulse(samplePeriod);
-    earLevel = level;
+    PlaySampleAt(level);
   }
 }
 
@@ -238,14 +232,8 @@ void TapeDeck::PlayDirectLastByte() {
       return;
     }
     const std::uint8_t level = LevelOf(*dataCursor, bitMask);
-    if (level != earLevel) {
-      RecordEdge();
-    } else {
-      lastEdgeTime += static_cast<std::int32_t>(currentPulse);
-    }
-    QueuePulse(samplePeriod);
     bitMask >>= 1;
-    earLevel = level;
+    PlaySampleAt(level);
   }
 }
 

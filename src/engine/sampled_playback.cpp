@@ -131,14 +131,8 @@ void TapeDeck::PlaySampledAudio() {
     // to 255 low, so the level switches at the centre value with high and low
     // swapped, and silence (0x80) is low.
     const std::uint8_t level = *sampleCursor++ > 0 ? EAR_HIGH : 0x00;
-    if (level != earLevel) {
-      RecordEdge();
-    } else {
-      lastEdgeTime += static_cast<std::int32_t>(currentPulse);
-    }
     --samplesBuffered;
-    QueuePulse(samplePeriod);
-    earLevel = level;
+    PlaySampleAt(level);
   }
 }
 

@@ -62,6 +62,7 @@ class TapeDeck {
   void QueuePulse(std::uint32_t length);
   // One logged transition of the EAR level.
   void Edge();
+  void PlaySampleAt(std::uint8_t level);
 
   // --- pulse generation (pulses.cpp) ---
   void StartTone(std::uint32_t pulseLength, std::uint32_t pulseCount, bool standard);
@@ -277,6 +278,18 @@ inline void TapeDeck::RecordEdge() {
   lastEdgeTime += static_cast<std::int32_t>(currentPulse);
   if (edgeLog != nullptr && edgeCount < EDGE_LOG_ENTRIES)
     edgeLog[edgeCount++] = static_cast<std::uint32_t>(lastEdgeTime);
+}
+
+// One sample period at level: an edge is logged only where the level changes;
+// otherwise time just passes.
+inline void TapeDeck::PlaySampleAt(std::uint8_t level) {
+  if (level != earLevel) {
+    RecordEdge();
+  } else {
+    lastEdgeTime += static_cast<std::int32_t>(currentPulse);
+  }
+  QueuePulse(samplePeriod);
+  earLevel = level;
 }
 
 inline void TapeDeck::Edge() {

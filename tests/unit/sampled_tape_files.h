@@ -11,58 +11,21 @@
 #include <vector>
 
 #include "tape/tape_block_list.h"
+#include "tape_files.h"
 
 namespace reelbox::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::PutU16;
+using test::PutU24;
+using test::PutU32;
+using test::ScratchFolder;
 
-inline void PutU16(Bytes& bytes, std::uint32_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void PutU24(Bytes& bytes, std::uint32_t value) {
-  PutU16(bytes, value);
-  bytes.push_back(static_cast<std::uint8_t>(value >> 16));
-}
-inline void PutU32(Bytes& bytes, std::uint32_t value) {
-  PutU16(bytes, value);
-  PutU16(bytes, value >> 16);
-}
 inline void PutText(Bytes& bytes, const char* text) {
   for (; *text != '\0'; ++text) bytes.push_back(static_cast<std::uint8_t>(*text));
 }
-inline void PutBytes(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-inline Bytes Join(std::initializer_list<Bytes> parts) {
-  Bytes bytes;
-  for (const Bytes& part : parts) PutBytes(bytes, part);
-  return bytes;
-}
-
-// A folder of its own under the system's temporary folder, removed with its files.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("reelbox-test-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string path = (path_ / name).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return path;
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+inline void PutBytes(Bytes& bytes, const Bytes& more) { test::Append(bytes, more); }
+inline Bytes Join(std::initializer_list<Bytes> parts) { return test::Concat(parts); }
 
 // A CSW version 1 file: 32-byte header, then the run-length bytes.
 inline Bytes CswVersion1(std::uint16_t rate, std::uint8_t flags, const Bytes& pulses, std::uint8_t compression = 1) {

@@ -164,6 +164,7 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
+  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
   // Writes bytes to name (which may hold sub-folders) and returns the full path.
   std::string Write(const std::string& name, const Bytes& bytes) const {

@@ -33,6 +33,8 @@ struct MessageService {
   std::uintptr_t nextHandle = 0x10000;
   rb_message_observer observer = nullptr;
   void* observerContext = nullptr;
+  rb_dialog_handler dialogHandler = nullptr;
+  void* dialogContext = nullptr;
 };
 
 MessageService& Service() {
@@ -136,4 +138,24 @@ RB_EXPORT void rb_set_message_observer(rb_message_observer observer, void* conte
   std::lock_guard<std::mutex> guard(service.lock);
   service.observer = observer;
   service.observerContext = context;
+}
+
+RB_EXPORT void rb_set_dialog_handler(rb_dialog_handler handler, void* context) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  service.dialogHandler = handler;
+  service.dialogContext = context;
+}
+
+RB_EXPORT std::intptr_t rb_show_dialog(const rb_dialog* dialog) {
+  MessageService& service = Service();
+  rb_dialog_handler handler;
+  void* context;
+  {
+    std::lock_guard<std::mutex> guard(service.lock);
+    handler = service.dialogHandler;
+    context = service.dialogContext;
+  }
+  if (handler == nullptr) return dialog->defaultAnswer;
+  return handler(context, dialog);
 }

@@ -8,8 +8,8 @@
 
 extern "C" {
 
-typedef std::intptr_t (*rb_window_procedure)(void* context, void* window, std::uint32_t message,
-                                             std::uintptr_t wParam, std::intptr_t lParam);
+typedef std::intptr_t (*rb_window_procedure)(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
+                                             std::intptr_t lParam);
 
 // A new window handle whose messages go to procedure(context, ...); null when
 // out of memory. A null procedure makes a window that only parents others (a
@@ -31,4 +31,37 @@ std::size_t rb_pending_messages(void);
 typedef void (*rb_message_observer)(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam);
 void rb_set_message_observer(rb_message_observer observer, void* context);
+
+// Modal user interface without a screen: message boxes and dialogs that a
+// window would show are described here and handed to the host's handler,
+// which answers for the person at the keyboard. Texts are valid during the
+// call only.
+enum rb_dialog_kind : std::uint32_t {
+  RB_DIALOG_MESSAGE_BOX = 1,  // text, caption, style (MB_* flags); answer: an ID* value
+  RB_DIALOG_MESSAGE = 2,      // a tape's message: text, value = block index, style = seconds shown
+  RB_DIALOG_CHOICE = 3,       // a list to choose from: items; answer: the index chosen, or -1 for Cancel
+  RB_DIALOG_OPEN_FILE = 4,    // a file to open: text = suggested folder, caption = filter; answer: 1 when
+                              // the handler wrote a path into buffer (bufferSize bytes), else 0
+};
+
+typedef struct rb_dialog {
+  std::uint32_t kind;
+  void* owner;
+  const char* caption;
+  const char* text;
+  std::uint32_t style;
+  std::int32_t value;
+  const char* const* items;
+  std::uint32_t itemCount;
+  char* buffer;
+  std::uint32_t bufferSize;
+  std::intptr_t defaultAnswer;  // the answer when no handler is set
+} rb_dialog;
+
+typedef std::intptr_t (*rb_dialog_handler)(void* context, const rb_dialog* dialog);
+// Installs the host's handler; a null handler removes it.
+void rb_set_dialog_handler(rb_dialog_handler handler, void* context);
+// Asks the handler (without holding any lock, so it may dispatch messages);
+// dialog->defaultAnswer when none is set.
+std::intptr_t rb_show_dialog(const rb_dialog* dialog);
 }

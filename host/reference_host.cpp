@@ -51,7 +51,7 @@ HResult ReferenceHost::Start() {
   machine_->Timer().Enable(options_.profile);
   rb_set_message_observer(&ReferenceHost::ObserveMessage, this);
   started_ = true;
-  return StartPlugin();
+  return options_.plugin ? StartPlugin() : RESULT_OK;
 }
 
 HResult ReferenceHost::StartPlugin() {

@@ -42,6 +42,7 @@ struct HostOptions {
   bool soundDevice = true;  // GetSoundDevice hands out a device
   bool keepSound = false;   // keep what the first sound buffer plays
   bool profile = false;     // time the plug-in's calls
+  bool plugin = true;       // false: the machine runs alone
 };
 
 class ReferenceHost {

@@ -1,8 +1,6 @@
-#include "tools/snapshots/snapshot_rows.h"
+#include "host/snapshot_rows.h"
 
-namespace reelbox::tools {
-
-using host::BasicMode;
+namespace reelbox::host {
 
 const SnapshotRow SNAPSHOT_ROWS[20] = {
     {115, MODEL_128K, BasicMode::Basic128, false, false, false},
@@ -27,4 +25,4 @@ const SnapshotRow SNAPSHOT_ROWS[20] = {
     {140, MODEL_SCORPION, BasicMode::Basic48, false, false, true},
 };
 
-}  // namespace reelbox::tools
+}  // namespace reelbox::host

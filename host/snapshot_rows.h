@@ -6,12 +6,12 @@
 
 #include "host/basic_entry.h"
 
-namespace reelbox::tools {
+namespace reelbox::host {
 
 struct SnapshotRow {
   std::uint32_t id;
   std::uint32_t model;
-  host::BasicMode mode;
+  BasicMode mode;
   bool code;        // LOAD "" CODE rather than LOAD ""
   bool speechUnit;  // with the USPE chunk
   bool creator;     // with the CRTR chunk (and version 1.1)
@@ -19,4 +19,4 @@ struct SnapshotRow {
 
 extern const SnapshotRow SNAPSHOT_ROWS[20];
 
-}  // namespace reelbox::tools
+}  // namespace reelbox::host

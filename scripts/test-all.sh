@@ -122,7 +122,8 @@ windows_under_wine() {
   WINEPREFIX=$dir/wineprefix wineserver -k 2>/dev/null || true
 }
 
-# Runs one fuzz target for FUZZ_SECONDS; seeds come from fuzz/corpus/<name> when present.
+# Runs one fuzz target for FUZZ_SECONDS; seeds come from fuzz/corpus/<name> and
+# the dictionary from fuzz/dict/<name>.dict when present.
 fuzz_one() {
   local target=$1 work=$2
   local name
@@ -130,8 +131,10 @@ fuzz_one() {
   mkdir -p "$work/$name"
   local corpora=("$work/$name")
   if [[ -d $SOURCE/fuzz/corpus/$name ]]; then corpora+=("$SOURCE/fuzz/corpus/$name"); fi
+  local options=()
+  if [[ -f $SOURCE/fuzz/dict/$name.dict ]]; then options+=("-dict=$SOURCE/fuzz/dict/$name.dict"); fi
   if "$target" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$work/$name-" "${corpora[@]}" >"$work/$name.log" 2>&1; then
+    -artifact_prefix="$work/$name-" "${options[@]}" "${corpora[@]}" >"$work/$name.log" 2>&1; then
     echo "passed: $name ($(grep -Eo 'stat::number_of_executed_units: *[0-9]+' "$work/$name.log" | grep -Eo '[0-9]+$') runs)"
     echo pass >"$work/$name.result"
   else

@@ -9,6 +9,20 @@
 
 namespace reelbox::platform {
 
+// What tells one state of a file from another without reading it: which file
+// it is, its size and when its contents were last written.
+struct FileStamp {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  std::uint64_t size = 0;
+  std::int64_t written = 0;  // in the system's own units
+
+  bool operator==(const FileStamp& other) const {
+    return volume == other.volume && index == other.index && size == other.size && written == other.written;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
 // An open file; closed when destroyed.
 class File {
  public:
@@ -32,6 +46,7 @@ class File {
   void Close();
 
   HResult GetSize(std::uint64_t* size) const;
+  HResult GetStamp(FileStamp* stamp) const;
   HResult Seek(std::uint64_t position) const;
   HResult Tell(std::uint64_t* position) const;
   // Reads up to count bytes; *bytesRead is 0 at the end of the file.
@@ -56,5 +71,14 @@ class MappedView {
 // Maps all size bytes of file read-only. The view stays valid after the file is
 // closed. Mapping an empty file fails.
 HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view);
+
+// A read-only view of all size bytes of file that nothing done to the file
+// later can disturb, valid after the file is closed. On Windows it is a
+// mapping: the system refuses to shrink, replace or delete a mapped file.
+// Elsewhere nothing holds a file, so the bytes are copied into private memory
+// at once; a file that no longer holds exactly size bytes by then (it was cut
+// or grown since its size was taken) fails with ERROR_FILE_INVALID, never
+// giving part of it. An empty file fails.
+HResult ViewReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view);
 
 }  // namespace reelbox::platform

@@ -87,7 +87,7 @@ HResult ReadVersion1(TapeBlockList& list, const platform::File& file) {
   std::uint64_t size = 0;
   std::unique_ptr<platform::MappedView> view;
   HResult result = file.GetSize(&size);
-  if (Succeeded(result)) result = platform::MapReadOnly(file, size, &view);
+  if (Succeeded(result)) result = platform::ViewReadOnly(file, size, &view);
   if (Failed(result)) return result;
   const std::uint8_t* data = view->Data();
   if (!HasSignature(data, view->Size()) || view->Size() < V1_HEADER_SIZE) return TAPE_E_BADFORMAT;

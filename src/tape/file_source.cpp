@@ -10,18 +10,33 @@ namespace reelbox {
 namespace {
 
 constexpr std::int32_t ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr std::int32_t ERROR_FILE_INVALID = 1006;
 
 FileSource* SourceOf(const std::uint8_t* blockData) { return DecodeSampledPieceData(blockData).fileSource; }
 
+bool TakeStamp(const char* path, platform::FileStamp* stamp) {
+  platform::File file;
+  return Succeeded(file.OpenForSharedRead(path)) && Succeeded(file.GetStamp(stamp));
+}
+
+// ERROR_FILE_INVALID when the open file is no longer the one the reader saw.
+HResult CheckStamp(const FileSource& source) {
+  platform::FileStamp now;
+  const HResult result = source.file.GetStamp(&now);
+  if (Failed(result)) return result;
+  return source.stamped && now == source.stamp ? RESULT_OK : ResultFromSystemError(ERROR_FILE_INVALID);
+}
+
+// A failed open leaves nothing to read, so the piece ends at its first read.
 HResult OpenPiece(const std::uint8_t* blockData) {
   const SampledPiece piece = DecodeSampledPieceData(blockData);
   FileSource* source = piece.fileSource;
   if (source == nullptr) return RESULT_FAIL;
-  if (!source->file.IsOpen()) {
-    const HResult result = source->file.OpenForSequentialRead(source->path);
-    if (Failed(result)) return result;
-  }
-  const HResult result = source->file.Seek(piece.fileOffset);
+  source->bytesLeft = 0;
+  HResult result = RESULT_OK;
+  if (!source->file.IsOpen()) result = source->file.OpenForSequentialRead(source->path);
+  if (Succeeded(result)) result = CheckStamp(*source);
+  if (Succeeded(result)) result = source->file.Seek(piece.fileOffset);
   if (Failed(result)) return result;
   source->bytesLeft = piece.byteCount;
   return RESULT_OK;
@@ -34,9 +49,16 @@ HResult ReadPiece(const std::uint8_t* blockData, std::uint8_t* buffer, std::uint
     return RESULT_FALSE;
   }
   std::uint32_t got = 0;
-  const HResult result = source->file.Read(buffer, std::min(source->bytesLeft, *count), &got);
+  HResult result = source->file.Read(buffer, std::min(source->bytesLeft, *count), &got);
+  // Checked after the read: the samples just read came from the file the
+  // reader saw only if it is still unchanged now.
+  if (Succeeded(result)) result = CheckStamp(*source);
+  if (Failed(result)) {
+    *count = 0;
+    source->bytesLeft = 0;
+    return result;
+  }
   *count = got;
-  if (Failed(result)) return result;
   source->bytesLeft -= got;
   return got == 0 ? RESULT_FALSE : RESULT_OK;
 }
@@ -59,6 +81,7 @@ HResult NewFileSource(const char* path, FileSource** source) {
   auto* made = new (std::nothrow) FileSource;
   if (made == nullptr) return RESULT_OUTOFMEMORY;
   std::strcpy(made->path, path);
+  made->stamped = TakeStamp(path, &made->stamp);
   *source = made;
   return RESULT_OK;
 }

@@ -1,5 +1,8 @@
 // The file behind the 0xF1 pieces of one VOC or WAV file: shared by every
 // piece, opened on first play, owned and released by the piece with index 0.
+// The file's stamp is taken before the reader looks at it; a file that is
+// replaced, cut or rewritten after that fails the piece that reads it (which
+// ends that piece) rather than play samples the reader never saw.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +18,13 @@ struct FileSource {
   char path[FILE_SOURCE_PATH_CHARS] = {};
   platform::File file;          // for sample reads; opened by the first open operation
   std::uint32_t bytesLeft = 0;  // of the current piece, not yet delivered
+  platform::FileStamp stamp;    // the file as the reader found it
+  bool stamped = false;         // false: the file could not be stamped and is not played
 };
 
-// Makes the source for path; 0x8007000E when out of memory, 0x800700CE
-// (file name too long) for a path of more than 259 characters.
+// Makes the source for path and stamps the file; 0x8007000E when out of
+// memory, 0x800700CE (file name too long) for a path of more than 259
+// characters. A file that cannot be opened is left to the reader to report.
 HResult NewFileSource(const char* path, FileSource** source);
 void FreeFileSource(FileSource* source);
 

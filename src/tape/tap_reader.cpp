@@ -66,7 +66,7 @@ HResult ParseTap(TapeBlockList& list, const std::uint8_t* data, std::size_t size
 HResult ReadTapFile(TapeBlockList& list, const char* path) {
   std::uint64_t size = 0;
   std::unique_ptr<platform::MappedView> view;
-  HResult result = MapWholeFile(path, &size, &view);
+  HResult result = ViewWholeFile(path, &size, &view);
   if (Failed(result)) return result;
   if (view != nullptr) {
     result = ParseTap(list, view->Data(), view->Size());

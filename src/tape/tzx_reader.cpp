@@ -226,7 +226,7 @@ HResult ParseTzx(TapeBlockList& list, const std::uint8_t* data, std::size_t size
 HResult ReadTzxFile(TapeBlockList& list, const char* path) {
   std::uint64_t size = 0;
   std::unique_ptr<platform::MappedView> view;
-  HResult result = MapWholeFile(path, &size, &view);
+  HResult result = ViewWholeFile(path, &size, &view);
   if (Failed(result)) return result;
   if (size < TZX_HEADER_SIZE) return TAPE_E_BADFORMAT;
   result = CheckSignature(view->Data());

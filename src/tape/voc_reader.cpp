@@ -115,6 +115,7 @@ HResult WalkVoc(SampledCut& cut, const std::uint8_t* data, std::size_t size) {
 
 HResult MapVocFile(const char* path, std::unique_ptr<platform::MappedView>* view) {
   std::uint64_t size = 0;
+  // The walk reads only the block headers and keeps nothing of the view.
   const HResult result = MapWholeFile(path, &size, view);
   if (Failed(result)) return result;
   return size < HEADER_SIZE ? TAPE_E_BADFORMAT : RESULT_OK;

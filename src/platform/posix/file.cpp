@@ -8,11 +8,14 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/memory_section.h"
 #include "platform/posix/errno_error.h"
 #include "platform/system_error.h"
 
 namespace reelbox::platform {
 namespace {
+
+constexpr std::int32_t ERROR_FILE_INVALID = 1006;
 
 int Fd(NativeFileHandle handle) { return static_cast<int>(handle); }
 
@@ -27,6 +30,57 @@ class PosixMappedView final : public MappedView {
   void* address_;
   std::size_t size_;
 };
+
+// Reads up to count bytes at offset; *got falls short only at the end of the file.
+HResult ReadAt(int fd, std::uint8_t* buffer, std::size_t count, std::uint64_t offset, std::size_t* got) {
+  *got = 0;
+  while (*got < count) {
+    const ssize_t read = pread(fd, buffer + *got, count - *got, static_cast<off_t>(offset + *got));
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return FailFromErrno();
+    if (read == 0) break;
+    *got += static_cast<std::size_t>(read);
+  }
+  return RESULT_OK;
+}
+
+// The file's size and the time of its last change, which any write or
+// truncation moves on.
+struct FileState {
+  off_t size;
+  struct timespec changed;
+};
+
+HResult GetState(int fd, FileState* state) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return FailFromErrno();
+  *state = {info.st_size, info.st_ctim};
+  return RESULT_OK;
+}
+
+bool SameState(const FileState& a, const FileState& b) {
+  return a.size == b.size && a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+}
+
+// Copies exactly size bytes of the file; fails when the file was not size
+// bytes long, or changed, while it was read.
+HResult CopyWholeFile(int fd, std::size_t size, std::uint8_t* copy) {
+  FileState before;
+  FileState after;
+  HResult result = GetState(fd, &before);
+  std::size_t got = 0;
+  if (Succeeded(result)) result = ReadAt(fd, copy, size, 0, &got);
+  std::uint8_t beyond = 0;
+  std::size_t extra = 0;
+  if (Succeeded(result) && got == size) result = ReadAt(fd, &beyond, 1, size, &extra);
+  if (Succeeded(result)) result = GetState(fd, &after);
+  if (Failed(result)) return result;
+  if (got != size || extra != 0 || !SameState(before, after)) {
+    SetLastSystemError(ERROR_FILE_INVALID);
+    return LastErrorResult();
+  }
+  return RESULT_OK;
+}
 
 HResult OpenWithFlags(NativeFileHandle* handle, const char* path, int flags) {
   int fd = ::open(path, flags | O_CLOEXEC, 0644);
@@ -85,6 +139,16 @@ HResult File::GetSize(std::uint64_t* size) const {
   return RESULT_OK;
 }
 
+HResult File::GetStamp(FileStamp* stamp) const {
+  struct stat info;
+  if (fstat(Fd(handle_), &info) != 0) return FailFromErrno();
+  stamp->volume = static_cast<std::uint64_t>(info.st_dev);
+  stamp->index = static_cast<std::uint64_t>(info.st_ino);
+  stamp->size = static_cast<std::uint64_t>(info.st_size);
+  stamp->written = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return RESULT_OK;
+}
+
 HResult File::Seek(std::uint64_t position) const {
   if (lseek(Fd(handle_), static_cast<off_t>(position), SEEK_SET) < 0) return FailFromErrno();
   return RESULT_OK;
@@ -135,6 +199,22 @@ HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<Mapped
   if (address == MAP_FAILED) return FailFromErrno();
   view->reset(new PosixMappedView(address, static_cast<std::size_t>(size)));
   return RESULT_OK;
+}
+
+// A mapping would share the file's pages: a file cut short under it faults on
+// the lost ones, and one rewritten in place changes under the reader. A copy
+// is the file as it was when it was read, whatever happens to it afterwards.
+HResult ViewReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view) {
+  if (size == 0 || size > SIZE_MAX) {
+    errno = EINVAL;
+    return FailFromErrno();
+  }
+  std::unique_ptr<MemorySection> copy;
+  HResult result = CreateMemorySection(static_cast<std::size_t>(size), &copy);
+  if (Succeeded(result))
+    result = CopyWholeFile(Fd(file.Handle()), static_cast<std::size_t>(size), copy->WritableData());
+  if (Succeeded(result)) *view = std::move(copy);
+  return result;
 }
 
 }  // namespace reelbox::platform

@@ -78,6 +78,17 @@ HResult File::GetSize(std::uint64_t* size) const {
   return RESULT_OK;
 }
 
+HResult File::GetStamp(FileStamp* stamp) const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(Win32Handle(handle_), &info)) return LastErrorResult();
+  stamp->volume = info.dwVolumeSerialNumber;
+  stamp->index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  stamp->size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp->written = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                             info.ftLastWriteTime.dwLowDateTime);
+  return RESULT_OK;
+}
+
 HResult File::Seek(std::uint64_t position) const {
   LARGE_INTEGER distance;
   distance.QuadPart = static_cast<LONGLONG>(position);
@@ -140,6 +151,13 @@ HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<Mapped
   }
   view->reset(new Win32MappedView(address, static_cast<std::size_t>(size)));
   return RESULT_OK;
+}
+
+// While the view exists the system keeps the file whole: truncating it fails
+// with ERROR_USER_MAPPED_FILE and deleting or replacing it with
+// ERROR_ACCESS_DENIED.
+HResult ViewReadOnly(const File& file, std::uint64_t size, std::unique_ptr<MappedView>* view) {
+  return MapReadOnly(file, size, view);
 }
 
 }  // namespace reelbox::platform

@@ -27,10 +27,7 @@ HResult TapePlugin::DeviceSlot9(std::uintptr_t) { return RESULT_OK; }
 HResult TapePlugin::DeviceSlot10() { return RESULT_NOTIMPL; }
 HResult TapePlugin::DeviceSlot11() { return RESULT_NOTIMPL; }
 
-// The tape in snapshots arrives with snapshot support; until then no chunk is
-// written and none is read.
-HResult TapePlugin::SaveState(ISnapshotWriter*, IMediaHost*, std::uint32_t) { return RESULT_OK; }
-HResult TapePlugin::LoadState(const std::uint8_t*, IMediaHost*, std::uint32_t) { return RESULT_OK; }
+// SaveState and LoadState: src/snapshot.
 
 HResult TapePlugin::DeviceSlot14(std::uintptr_t, std::uintptr_t, std::uintptr_t) { return RESULT_FAIL; }
 HResult TapePlugin::DeviceSlot15(std::uintptr_t, std::uintptr_t, std::uintptr_t) { return RESULT_NOTIMPL; }

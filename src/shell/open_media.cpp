@@ -33,8 +33,7 @@ HResult TapePlugin::OpenMedia(const char* path, IMediaHost* media, std::uint32_t
 
   const AutoLoadKind kind = blockList.AnalyseForAutoLoad();
   if (kind != None && recorderWindow != nullptr && recorderWindow->autoLoad && !platform::IsShiftKeyDown()) {
-    // Loading without typing arrives with the built-in snapshots; until then
-    // the tape waits for LOAD "" and auto play.
+    AutoLoad(media, kind == Code);
   }
 
   if (media != nullptr) {

@@ -12,7 +12,7 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 
  private:
-  void* previous_ = nullptr;
+  [[maybe_unused]] void* previous_ = nullptr;  // the cursor to restore, where there is one
 };
 
 }  // namespace reelbox::platform

@@ -2,6 +2,7 @@
 // automatic loading and the host are brought up to date.
 #include "platform/key_state.h"
 #include "shell/tape_plugin.h"
+#include "snapshot/tape_snapshot.h"
 #include "tape/tape_opener.h"
 #include "ui/cassette_recorder.h"
 
@@ -33,7 +34,7 @@ HResult TapePlugin::OpenMedia(const char* path, IMediaHost* media, std::uint32_t
 
   const AutoLoadKind kind = blockList.AnalyseForAutoLoad();
   if (kind != None && recorderWindow != nullptr && recorderWindow->autoLoad && !platform::IsShiftKeyDown()) {
-    AutoLoad(media, kind == Code);
+    AutoLoad(media, kind == Code, blockList, recorderWindow);
   }
 
   if (media != nullptr) {

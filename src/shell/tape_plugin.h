@@ -75,10 +75,6 @@ class TapePlugin final : public IMediaHandler, public IToolWindow, public IDevic
   // IOptionsProvider
   HResult RB_CALL CreatePage(IOptionsSheet* sheet, PropertyPageHandle* page) override;
 
-  // Has the host load the built-in snapshot of its machine waiting in the
-  // ROM's loader, then starts the tape; every failure ends it quietly.
-  void AutoLoad(IMediaHost* host, bool code);
-
   TapeBlockList& BlockList() { return blockList; }
   TapeDeck& Deck() { return deck; }
   CassetteRecorder* RecorderWindow() const { return recorderWindow; }

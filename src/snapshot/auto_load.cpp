@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "platform/key_state.h"
-#include "shell/tape_plugin.h"
 #include "snapshot/auto_load_snapshots.h"
+#include "snapshot/tape_snapshot.h"
 #include "tape/ascii_text.h"
 #include "ui/cassette_recorder.h"
 
@@ -55,7 +55,7 @@ void OpenWithSnapshotHandler(IHostRegistry* registry, const SnapshotBytes& snaps
 
 }  // namespace
 
-void TapePlugin::AutoLoad(IMediaHost* host, bool code) {
+void AutoLoad(IMediaHost* host, bool code, const TapeBlockList& blockList, CassetteRecorder* recorder) {
   if (host == nullptr || host->IsAutoLoadBlocked() != 0) return;
   void* found = nullptr;
   if (Failed(host->QueryInterface(IID_IHostRegistry, &found))) return;
@@ -72,7 +72,7 @@ void TapePlugin::AutoLoad(IMediaHost* host, bool code) {
   const SnapshotBytes snapshot = id != 0 ? FindAutoLoadSnapshot(id) : SnapshotBytes{nullptr, 0};
   if (snapshot.data != nullptr) OpenWithSnapshotHandler(registry, snapshot, host);
   registry->Release();
-  if (blockList.hasSignalBlocks != 0 && recorderWindow != nullptr) recorderWindow->Play();
+  if (blockList.hasSignalBlocks != 0 && recorder != nullptr) recorder->Play();
 }
 
 }  // namespace reelbox

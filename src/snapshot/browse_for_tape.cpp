@@ -9,7 +9,6 @@
 #include "platform/open_file_dialog.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
-#include "shell/module_state.h"
 #include "snapshot/tape_snapshot.h"
 
 namespace reelbox {
@@ -20,11 +19,11 @@ constexpr const char* LAST_FOLDER = "Last Folder";
 constexpr std::uint32_t FOLDER_CHARS = 260;
 constexpr const char* TAPE_PATTERNS = "*.tap;*.blk;*.tzx;*.csw;*.voc;*.wav";
 
-bool AskToBrowse(IHostShell* shell, const char* path) {
+bool AskToBrowse(IHostShell* shell, ModuleHandle module, const char* path) {
   char format[256];
   char caption[64];
-  LoadResourceString(moduleInstance, IDS_TAPE_NOT_FOUND, format, sizeof format);
-  LoadResourceString(moduleInstance, IDS_HOST_CAPTION, caption, sizeof caption);
+  LoadResourceString(module, IDS_TAPE_NOT_FOUND, format, sizeof format);
+  LoadResourceString(module, IDS_HOST_CAPTION, caption, sizeof caption);
   const std::size_t size = sizeof format + std::strlen(path);
   std::unique_ptr<char[]> text(new (std::nothrow) char[size]);
   if (text == nullptr) return false;
@@ -35,12 +34,12 @@ bool AskToBrowse(IHostShell* shell, const char* path) {
 
 // The file chosen in the open-file dialog, which starts in the last folder
 // browsed; false when cancelled.
-bool ChooseTapeFile(IHostShell* shell, std::string* chosen, std::string* folder) {
+bool ChooseTapeFile(IHostShell* shell, ModuleHandle module, std::string* chosen, std::string* folder) {
   char lastFolder[FOLDER_CHARS] = {};
   if (Failed(shell->GetSettingString(FOLDER_KEY, LAST_FOLDER, lastFolder, FOLDER_CHARS))) lastFolder[0] = '\0';
   lastFolder[FOLDER_CHARS - 1] = '\0';
   char description[256];
-  LoadResourceString(moduleInstance, IDS_FILTER_TEXT, description, sizeof description);
+  LoadResourceString(module, IDS_FILTER_TEXT, description, sizeof description);
   shell->BeforeModalDialog();
   const platform::OpenFileRequest request{shell->GetMainWindow(), lastFolder, description, TAPE_PATTERNS};
   return platform::AskForFileToOpen(request, chosen, folder);
@@ -48,15 +47,15 @@ bool ChooseTapeFile(IHostShell* shell, std::string* chosen, std::string* folder)
 
 }  // namespace
 
-HResult BrowseForMissingTape(IHostShell* shell, IMediaHandler* handler, IMediaHost* media, const char* path,
-                             HResult failure, bool* opened) {
+HResult BrowseForMissingTape(IHostShell* shell, ModuleHandle module, IMediaHandler* handler, IMediaHost* media,
+                             const char* path, HResult failure, bool* opened) {
   *opened = false;
   void* registry = nullptr;
   if (shell == nullptr || Failed(shell->QueryInterface(IID_IHostRegistry, &registry))) return failure;
   HResult result = RESULT_OK;
   std::string chosen;
   std::string folder;
-  if (AskToBrowse(shell, path) && ChooseTapeFile(shell, &chosen, &folder)) {
+  if (AskToBrowse(shell, module, path) && ChooseTapeFile(shell, module, &chosen, &folder)) {
     result = handler->OpenMedia(chosen.c_str(), media, 0);
     *opened = Succeeded(result);
     if (*opened) shell->SetSettingString(FOLDER_KEY, LAST_FOLDER, folder.c_str());

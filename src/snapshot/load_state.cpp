@@ -1,5 +1,5 @@
 // LoadState: the tape of a TAPE chunk opened again, at the block it was at.
-#include "shell/tape_plugin.h"
+#include "engine/tape_deck.h"
 #include "snapshot/tape_snapshot.h"
 #include "ui/cassette_recorder.h"
 
@@ -10,7 +10,7 @@ constexpr std::uint32_t LOAD_FLAG_UNSUPPORTED = 2;
 
 }  // namespace
 
-HResult TapePlugin::LoadState(const std::uint8_t* chunk, IMediaHost* media, std::uint32_t flags) {
+HResult LoadTapeChunk(const std::uint8_t* chunk, const TapeLoadTarget& target, IMediaHost* media, std::uint32_t flags) {
   if ((flags & LOAD_FLAG_UNSUPPORTED) != 0) return RESULT_NOTIMPL;
   if (chunk == nullptr || !IsTapeChunk(chunk)) return RESULT_OK;
   TapeChunk fields;
@@ -25,17 +25,21 @@ HResult TapePlugin::LoadState(const std::uint8_t* chunk, IMediaHost* media, std:
   }
 
   // A tape restored with a snapshot is never loaded automatically.
-  const std::uint32_t autoLoad = recorderWindow != nullptr ? recorderWindow->autoLoad : 0;
-  if (recorderWindow != nullptr) recorderWindow->autoLoad = 0;
-  result = OpenMedia(path.c_str(), media, 0);
+  // The window is looked up again after each call that may show a dialog.
+  CassetteRecorder* const* recorder = target.recorder;
+  const std::uint32_t autoLoad = *recorder != nullptr ? (*recorder)->autoLoad : 0;
+  if (*recorder != nullptr) (*recorder)->autoLoad = 0;
+  result = target.handler->OpenMedia(path.c_str(), media, 0);
   bool opened = Succeeded(result);
-  if (!opened) result = BrowseForMissingTape(shell, this, media, path.c_str(), result, &opened);
-  if (recorderWindow != nullptr) recorderWindow->autoLoad = autoLoad;
+  if (!opened) {
+    result = BrowseForMissingTape(target.shell, target.module, target.handler, media, path.c_str(), result, &opened);
+  }
+  if (*recorder != nullptr) (*recorder)->autoLoad = autoLoad;
 
   if (!opened || Failed(result)) return result;
-  if (fields.currentBlock >= blockList.GetCount()) return TAPE_E_BADFORMAT;
-  deck.GoToBlock(fields.currentBlock);
-  if (recorderWindow != nullptr) recorderWindow->HighlightBlock(fields.currentBlock);
+  if (fields.currentBlock >= target.blockList->GetCount()) return TAPE_E_BADFORMAT;
+  target.deck->GoToBlock(fields.currentBlock);
+  if (*recorder != nullptr) (*recorder)->HighlightBlock(fields.currentBlock);
   return result;
 }
 

@@ -9,9 +9,7 @@
 #include "platform/wait_cursor.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
-#include "shell/module_state.h"
-#include "shell/tape_plugin.h"
-#include "snapshot/tape_chunk.h"
+#include "snapshot/tape_snapshot.h"
 #include "tape/ascii_text.h"
 #include "ui/cassette_recorder.h"
 
@@ -29,11 +27,11 @@ bool IsCompactTapeExtension(const char* extension) {
 }
 
 // Embedding a file that may be large is confirmed first.
-bool ConfirmEmbedding(IHostShell* shell, const char* name) {
+bool ConfirmEmbedding(IHostShell* shell, ModuleHandle module, const char* name) {
   char format[512];
   char caption[64];
-  LoadResourceString(moduleInstance, IDS_EMBED_LARGE_FILE, format, sizeof format);
-  LoadResourceString(moduleInstance, IDS_HOST_CAPTION, caption, sizeof caption);
+  LoadResourceString(module, IDS_EMBED_LARGE_FILE, format, sizeof format);
+  LoadResourceString(module, IDS_HOST_CAPTION, caption, sizeof caption);
   std::unique_ptr<char[]> text(new (std::nothrow) char[sizeof format + std::strlen(name)]);
   if (text == nullptr) return false;
   std::snprintf(text.get(), sizeof format + std::strlen(name), format, name);
@@ -44,12 +42,12 @@ bool ConfirmEmbedding(IHostShell* shell, const char* name) {
 }
 
 // A tape taken out of a snapshot ("~" in its name) is always embedded again.
-bool ChooseEmbedding(const char* path, const char* extension, bool embedTape, bool warnLarge, IHostShell* shell) {
+bool ChooseEmbedding(const char* path, const char* extension, const TapeSaveOptions& options) {
   const char* name = FileNamePart(path);
   if (std::strchr(name, '~') != nullptr) return true;
-  if (!embedTape) return false;
-  if (!warnLarge || IsCompactTapeExtension(extension)) return true;
-  return ConfirmEmbedding(shell, name);
+  if (!options.embedTape) return false;
+  if (!options.warnEmbedLargeFiles || IsCompactTapeExtension(extension)) return true;
+  return ConfirmEmbedding(options.shell, options.module, name);
 }
 
 // The file's bytes after the header, compressed at the service's level 9, or
@@ -89,8 +87,9 @@ void LinkFile(const char* path, std::uint8_t* chunk) {
 
 }  // namespace
 
-HResult TapePlugin::SaveState(ISnapshotWriter* writer, IMediaHost* media, std::uint32_t flags) {
-  if (recorderWindow == nullptr || recorderWindow->tapeInserted == 0) return RESULT_OK;
+HResult SaveTapeChunk(const CassetteRecorder* recorder, std::int32_t currentBlock, const TapeSaveOptions& options,
+                      ISnapshotWriter* writer, IMediaHost* media, std::uint32_t flags) {
+  if (recorder == nullptr || recorder->tapeInserted == 0) return RESULT_OK;
   if ((flags & SAVE_FLAG_UNSUPPORTED) != 0) return RESULT_NOTIMPL;
   if (media == nullptr || writer == nullptr) return RESULT_FAIL;
   void* service = nullptr;
@@ -98,7 +97,7 @@ HResult TapePlugin::SaveState(ISnapshotWriter* writer, IMediaHost* media, std::u
   if (Failed(result)) return result;
   auto* compression = static_cast<ICompressionService*>(service);
 
-  const char* path = recorderWindow->tapePath;
+  const char* path = recorder->tapePath;
   platform::File file;
   std::uint64_t size = 0;
   result = file.OpenForSequentialRead(path);
@@ -114,7 +113,7 @@ HResult TapePlugin::SaveState(ISnapshotWriter* writer, IMediaHost* media, std::u
     char extension[TAPE_EXTENSION_FIELD];
     ExtensionForChunk(path, extension);
     std::memcpy(chunk.get() + TAPE_AT_EXTENSION, extension, sizeof extension);
-    if (ChooseEmbedding(path, extension, embedTape != 0, warnEmbedLargeFiles != 0, shell)) {
+    if (ChooseEmbedding(path, extension, options)) {
       const auto capacity = static_cast<std::uint32_t>(bytes - TAPE_CHUNK_HEADER);
       result = EmbedFile(file, size, compression, chunk.get(), capacity);
     } else {
@@ -122,7 +121,7 @@ HResult TapePlugin::SaveState(ISnapshotWriter* writer, IMediaHost* media, std::u
     }
   }
   if (Succeeded(result)) {
-    PutU16(chunk.get() + TAPE_AT_BLOCK, static_cast<std::uint16_t>(deck.blockIndex));
+    PutU16(chunk.get() + TAPE_AT_BLOCK, static_cast<std::uint16_t>(currentBlock));
     const std::uint32_t chunkBytes = 8 + GetU32(chunk.get() + TAPE_AT_SIZE);
     result = writer->WriteChunk(TAPE_CHUNK_ID, chunk.get(), chunkBytes);
   }

@@ -117,13 +117,36 @@ class FakeHostShell final : public CountedFake<IHostShell> {
   std::uint32_t lastCommandId = 40000;
 };
 
+// A compression service that compresses nothing: enough for tapes stored plain.
+class FakeCompressionService final : public CountedFake<ICompressionService> {
+ public:
+  HResult RB_CALL Decompress(const void*, std::uint32_t, void*, std::uint32_t*) override { return RESULT_NOTIMPL; }
+  HResult RB_CALL OpenInflateReader(NativeFileHandle, std::uint32_t, IInflateReader**) override {
+    return RESULT_NOTIMPL;
+  }
+  HResult RB_CALL CompressionSlot5() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL CompressionSlot6() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL CompressionSlot7() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL Compress(const void*, std::uint32_t, void*, std::uint32_t*) override { return RESULT_NOTIMPL; }
+};
+
 class FakeMediaHost final : public CountedFake<IMediaHost> {
  public:
+  // Hands out registry and compression when they are set.
+  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
+    IUnknown* given = riid == IID_IHostRegistry         ? static_cast<IUnknown*>(registry)
+                      : riid == IID_ICompressionService ? static_cast<IUnknown*>(compression)
+                                                        : nullptr;
+    if (given == nullptr) return CountedFake<IMediaHost>::QueryInterface(riid, out);
+    given->AddRef();
+    *out = given;
+    return RESULT_OK;
+  }
   HResult RB_CALL MediaHostSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot5() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot6() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL IsAutoLoadBlocked() override { return 0; }
+  std::uint32_t RB_CALL IsAutoLoadBlocked() override { return autoLoadBlocked; }
   HResult RB_CALL MediaOpened(const char* path) override {
     opened.push_back(path);
     return RESULT_OK;
@@ -133,8 +156,12 @@ class FakeMediaHost final : public CountedFake<IMediaHost> {
     return RESULT_OK;
   }
   HResult RB_CALL MediaHostSlot10() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL GetModel() override { return MODEL_48K; }
+  std::uint32_t RB_CALL GetModel() override { return model; }
 
+  IHostRegistry* registry = nullptr;
+  ICompressionService* compression = nullptr;
+  std::uint32_t model = MODEL_48K;
+  std::uint32_t autoLoadBlocked = 0;
   std::vector<std::string> opened;
   std::vector<std::uint32_t> notified;
 };

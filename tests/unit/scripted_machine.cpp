@@ -106,14 +106,20 @@ HResult ScriptedMachine::SetProperty(const char* name, const void* data, std::ui
 }
 
 HResult ScriptedMachine::GetObjectCount(std::uint32_t kind, std::uint32_t* count) {
-  *count = kind == HOST_OBJECT_DEVICE ? static_cast<std::uint32_t>(objects.size()) : 0;
+  const std::vector<IHostObject*>* list = kind == HOST_OBJECT_DEVICE          ? &objects
+                                          : kind == HOST_OBJECT_MEDIA_HANDLER ? &mediaHandlers
+                                                                              : nullptr;
+  *count = list != nullptr ? static_cast<std::uint32_t>(list->size()) : 0;
   return RESULT_OK;
 }
 
 HResult ScriptedMachine::GetObjectAt(std::uint32_t kind, std::uint32_t index, IHostObject** object) {
   *object = nullptr;
-  if (kind != HOST_OBJECT_DEVICE || index >= objects.size()) return RESULT_FAIL;
-  *object = objects[index];
+  const std::vector<IHostObject*>* list = kind == HOST_OBJECT_DEVICE          ? &objects
+                                          : kind == HOST_OBJECT_MEDIA_HANDLER ? &mediaHandlers
+                                                                              : nullptr;
+  if (list == nullptr || index >= list->size()) return RESULT_FAIL;
+  *object = (*list)[index];
   return RESULT_OK;
 }
 

@@ -5,9 +5,6 @@
 namespace reelbox::host {
 namespace {
 
-// The host's ROM number for the 16K and 48K BASIC ROM, the only one it has.
-constexpr std::uint32_t BASIC_ROM = 0;
-
 bool RegisterByNumber(std::uint32_t number, Z80_REG_T* reg) {
   switch (number) {
     case REG_PC:
@@ -53,9 +50,17 @@ bool RegisterByNumber(std::uint32_t number, Z80_REG_T* reg) {
 
 }  // namespace
 
-EmulatedMachine::EmulatedMachine(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], HostRegistry* registry,
+EmulatedMachine::EmulatedMachine(const MachineSpec& spec, const std::uint8_t* roms, HostRegistry* registry,
                                  SoundDevice* sound)
-    : spectrum_(model, rom, this), registry_(registry), sound_(sound) {}
+    : spectrum_(std::make_unique<Spectrum>(spec, roms, static_cast<SpectrumListener*>(this))),
+      registry_(registry),
+      sound_(sound) {}
+
+void EmulatedMachine::SwitchMachine(const MachineSpec& spec, const std::uint8_t* roms) {
+  spectrum_ = std::make_unique<Spectrum>(spec, roms, static_cast<SpectrumListener*>(this));
+  for (const ExecutionTrap& trap : traps_) RefreshTrap(trap.address);
+  for (const auto& watch : watches_) RefreshTrap(watch.first);
+}
 
 HResult EmulatedMachine::QueryInterface(const Guid& riid, void** out) {
   return QueryWithRegistry(this, registry_, riid, out);
@@ -91,10 +96,11 @@ void EmulatedMachine::WatchExecution(std::uint16_t address, std::function<void()
 
 void EmulatedMachine::RefreshTrap(std::uint16_t address) {
   const bool armed =
-      watches_.count(address) != 0 || std::any_of(traps_.begin(), traps_.end(), [address](const ExecutionTrap& trap) {
-        return trap.address == address && trap.rom == BASIC_ROM && address < ROM_BYTES;
+      watches_.count(address) != 0 ||
+      std::any_of(traps_.begin(), traps_.end(), [this, address](const ExecutionTrap& trap) {
+        return trap.address == address && trap.rom == spectrum_->Spec().basicRomNumber && address < ROM_BYTES;
       });
-  spectrum_.SetTrap(address, armed);
+  spectrum_->SetTrap(address, armed);
 }
 
 void EmulatedMachine::OnTrap(std::uint16_t address) {
@@ -106,7 +112,7 @@ void EmulatedMachine::OnTrap(std::uint16_t address) {
   // A trap's owner may remove traps while it runs.
   std::vector<IDevice*> owners;
   for (const ExecutionTrap& trap : traps_) {
-    if (trap.address == address && trap.rom == BASIC_ROM) owners.push_back(trap.owner);
+    if (trap.address == address && InTrapRom(trap)) owners.push_back(trap.owner);
   }
   for (IDevice* owner : owners) timer_.Time([&] { return owner->ExecuteTrap(address); });
 }
@@ -118,47 +124,58 @@ void EmulatedMachine::OnUlaRead(std::uint16_t port, std::uint8_t* value) {
 HResult EmulatedMachine::SetRegister(std::uint32_t number, std::uint32_t value) {
   Z80_REG_T reg;
   if (!RegisterByNumber(number, &reg)) return RESULT_FAIL;
-  spectrum_.SetRegister(reg, static_cast<std::uint16_t>(value));
+  spectrum_->SetRegister(reg, static_cast<std::uint16_t>(value));
   return RESULT_OK;
 }
 
 HResult EmulatedMachine::GetRegister(std::uint32_t number, std::uint32_t* value) {
   Z80_REG_T reg;
   if (value == nullptr || !RegisterByNumber(number, &reg)) return RESULT_FAIL;
-  *value = spectrum_.Register(reg);
+  *value = spectrum_->Register(reg);
   return RESULT_OK;
 }
 
 HResult EmulatedMachine::ReadMemory(std::uint16_t address, std::uint8_t* value) {
   if (value == nullptr) return RESULT_FAIL;
-  *value = spectrum_.Peek(address);
+  *value = spectrum_->Peek(address);
   return RESULT_OK;
 }
 
 // The ROM, and the absent upper RAM of a 16K machine, keep their bytes.
 HResult EmulatedMachine::WriteMemory(std::uint16_t address, std::uint8_t value) {
-  spectrum_.Poke(address, value);
-  return spectrum_.Peek(address) == value ? RESULT_OK : RESULT_FALSE;
+  spectrum_->Poke(address, value);
+  return spectrum_->Peek(address) == value ? RESULT_OK : RESULT_FALSE;
 }
 
 HResult EmulatedMachine::PopWord(std::uint16_t* value) {
   if (value == nullptr) return RESULT_FAIL;
-  *value = spectrum_.PopWord();
+  *value = spectrum_->PopWord();
   return RESULT_OK;
 }
 
-std::uint32_t EmulatedMachine::GetModel() {
-  return spectrum_.Model() == SpectrumModel::Spectrum16K ? MODEL_16K : MODEL_48K;
+// Only the 48 BASIC ROM has numbers the plug-in traps; the trap applies while
+// that ROM is paged in.
+bool EmulatedMachine::InTrapRom(const ExecutionTrap& trap) const {
+  const MachineSpec& spec = spectrum_->Spec();
+  return trap.rom == spec.basicRomNumber && spectrum_->RomPage() == static_cast<int>(spec.basicRomPage);
+}
+
+std::uint32_t EmulatedMachine::GetModel() { return spectrum_->Spec().model; }
+
+// 1 on the 16K and 48K, and on the others while 48 BASIC's ROM is paged in.
+std::uint32_t EmulatedMachine::Is48KMode() {
+  const MachineSpec& spec = spectrum_->Spec();
+  return spec.paging == Paging::None || spectrum_->RomPage() == static_cast<int>(spec.basicRomPage) ? 1 : 0;
 }
 
 HResult EmulatedMachine::SetFullSpeed(std::uint32_t on) {
   fullSpeed_ = on != 0 ? 1 : 0;
-  fullSpeedRequests_.push_back(FullSpeedRequest{spectrum_.FramesRun(), fullSpeed_});
+  fullSpeedRequests_.push_back(FullSpeedRequest{spectrum_->FramesRun(), fullSpeed_});
   return RESULT_OK;
 }
 
 HResult EmulatedMachine::SetFrameClock(std::uint32_t tstates) {
-  spectrum_.SetFrameClock(tstates);
+  spectrum_->SetFrameClock(tstates);
   return RESULT_OK;
 }
 

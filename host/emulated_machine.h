@@ -32,8 +32,8 @@ struct ExecutionTrap {
 
 class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener {
  public:
-  EmulatedMachine(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], HostRegistry* registry,
-                  SoundDevice* sound);
+  // roms holds the machine's ROM pages, ROM_BYTES each.
+  EmulatedMachine(const MachineSpec& spec, const std::uint8_t* roms, HostRegistry* registry, SoundDevice* sound);
 
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
   std::uint32_t RB_CALL AddRef() override { return refs_.Add(); }
@@ -56,16 +56,16 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   HResult RB_CALL MachineSlot16() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot17() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetModel() override;
-  std::uint32_t RB_CALL Is48KMode() override { return 1; }
+  std::uint32_t RB_CALL Is48KMode() override;
   HResult RB_CALL MachineSlot20() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot21() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot22() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot23() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MachineSlot24() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SetFullSpeed(std::uint32_t on) override;
-  std::uint32_t RB_CALL GetFrameClock() override { return spectrum_.FrameClock(); }
+  std::uint32_t RB_CALL GetFrameClock() override { return spectrum_->FrameClock(); }
   HResult RB_CALL SetFrameClock(std::uint32_t tstates) override;
-  std::uint32_t RB_CALL GetFrameLength() override { return FRAME_TSTATES; }
+  std::uint32_t RB_CALL GetFrameLength() override { return spectrum_->FrameLength(); }
   HResult RB_CALL MachineSlot29() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetRealTimeFlag() override { return realTime_; }
   HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
@@ -74,8 +74,10 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   std::uint32_t RB_CALL IsSoundOff() override { return soundOff_; }
   std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended_; }
 
-  Spectrum& Machine() { return spectrum_; }
-  const Spectrum& Machine() const { return spectrum_; }
+  Spectrum& Machine() { return *spectrum_; }
+  const Spectrum& Machine() const { return *spectrum_; }
+  // Replaces the machine by another model, powered on, keeping the traps.
+  void SwitchMachine(const MachineSpec& spec, const std::uint8_t* roms);
   // The device offered every read of an even port; null for none.
   void SetPortDevice(IDevice* device) { portDevice_ = device; }
   PluginTimer& Timer() { return timer_; }
@@ -100,9 +102,11 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   void OnTrap(std::uint16_t address) override;
   // Arms the CPU's trap at address while any trap there is in the ROM it runs.
   void RefreshTrap(std::uint16_t address);
+  // A trap set for rom applies to what the CPU runs now.
+  bool InTrapRom(const ExecutionTrap& trap) const;
 
   RefCount refs_;
-  Spectrum spectrum_;
+  std::unique_ptr<Spectrum> spectrum_;
   HostRegistry* registry_;
   SoundDevice* sound_;
   IDevice* portDevice_ = nullptr;

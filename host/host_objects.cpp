@@ -68,7 +68,7 @@ HResult HostRegistry::GetObjectAt(std::uint32_t kind, std::uint32_t index, IHost
   for (const Entry& entry : objects_) {
     if (entry.kind != kind) continue;
     if (index-- == 0) {
-      *object = entry.object;
+      *object = reinterpret_cast<IHostObject*>(entry.object);
       return RESULT_OK;
     }
   }
@@ -86,6 +86,6 @@ bool HostRegistry::GetDword(const std::string& name, std::uint32_t* value) const
   return true;
 }
 
-void HostRegistry::AddObject(std::uint32_t kind, IHostObject* object) { objects_.push_back(Entry{kind, object}); }
+void HostRegistry::AddObject(std::uint32_t kind, IUnknown* object) { objects_.push_back(Entry{kind, object}); }
 
 }  // namespace reelbox::host

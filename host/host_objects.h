@@ -65,14 +65,16 @@ class HostRegistry final : public IHostRegistry {
   // The host's side: sibling plug-ins' properties and the objects it lists.
   void SetDword(const std::string& name, std::uint32_t value);
   bool GetDword(const std::string& name, std::uint32_t* value) const;
-  void AddObject(std::uint32_t kind, IHostObject* object);
+  // Objects of kind 1 are IHostObject; other kinds carry their own interface
+  // (kind 2: media handlers, IMediaHandler), handed out as GetObjectAt's pointer.
+  void AddObject(std::uint32_t kind, IUnknown* object);
 
   std::uint32_t References() const { return refs_.Count(); }
 
  private:
   struct Entry {
     std::uint32_t kind;
-    IHostObject* object;
+    IUnknown* object;
   };
   std::map<std::string, std::vector<std::uint8_t>> properties_;
   std::vector<Entry> objects_;

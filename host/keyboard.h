@@ -21,6 +21,7 @@ constexpr Key KEY_CAPS_SHIFT = {0, 0};
 constexpr Key KEY_SYMBOL_SHIFT = {7, 1};
 constexpr Key KEY_ENTER = {6, 0};
 constexpr Key KEY_SPACE = {7, 0};
+constexpr Key KEY_6 = {4, 4};  // with CAPS SHIFT: cursor down
 
 class Keyboard {
  public:
@@ -49,6 +50,8 @@ class Typist {
   explicit Typist(std::uint32_t holdFrames = 4, std::uint32_t gapFrames = 6) : hold_(holdFrames), gap_(gapFrames) {}
   // False (and nothing queued) when text holds a character with no chord.
   bool Queue(const std::string& text);
+  // Chords as they are, e.g. CAPS SHIFT with SYMBOL SHIFT for extended mode.
+  void QueueChords(const std::vector<Chord>& chords) { pending_.insert(pending_.end(), chords.begin(), chords.end()); }
   bool Busy() const { return !pending_.empty() || framesLeft_ > 0; }
   // Called once before every frame: updates the pressed keys.
   void Tick(Keyboard& keyboard);

@@ -43,7 +43,13 @@ class LoadRun {
 };
 
 LoadReport LoadRun::Run() {
-  host_.RunFrames(BOOT_FRAMES);
+  if (!options_.boot) {
+    host_.RunFrames(BOOT_FRAMES);
+  } else if (!options_.boot(host_)) {
+    report_.exitReason = "boot_failed";
+    Report();
+    return report_;
+  }
   if (!options_.tapePath.empty()) {
     report_.openResult = host_.OpenTape(options_.tapePath);
     if (Failed(report_.openResult)) {
@@ -52,7 +58,11 @@ LoadReport LoadRun::Run() {
       return report_;
     }
   }
-  host_.Type(options_.command);
+  if (options_.commandChords.empty()) {
+    host_.Type(options_.command);
+  } else {
+    host_.TypeChords(options_.commandChords);
+  }
   while (!Finished()) Frame();
   Report();
   return report_;

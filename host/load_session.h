@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/reference_host.h"
 
@@ -14,6 +15,11 @@ namespace reelbox::host {
 struct LoadOptions {
   std::string tapePath;  // empty: no tape is opened
   std::string command = "LOAD \"\"\n";
+  // When set, these keys are typed instead of command.
+  std::vector<Chord> commandChords;
+  // When set, brings the machine from power-on (or a snapshot) to where the
+  // command is typed, instead of running 100 frames; false ends the run
+  // ("boot_failed").
   double maxSeconds = 600.0;   // emulated
   double settleSeconds = 2.0;  // emulated time the tape must stay stopped
   bool untilTapeEnd = false;   // a stop before the end does not finish the run
@@ -21,6 +27,7 @@ struct LoadOptions {
   // Presses play when auto play has not started the tape; true when it did.
   // None: the host's key for the plug-in's play command.
   std::function<bool(ReferenceHost&)> pressPlay;
+  std::function<bool(ReferenceHost&)> boot;
   // Called about four times a wall second once the run has taken a second.
   std::function<void(const ReferenceHost&, double wallSeconds)> progress;
 };
@@ -28,7 +35,8 @@ struct LoadOptions {
 enum class PlayedBy { Nothing, AutoPlay, PlayCommand };
 
 struct LoadReport {
-  std::string exitReason;  // "loaded", "tape_end", "loader_waiting", "time_limit", "no_tape" or "open_failed"
+  std::string
+      exitReason;  // "loaded", "tape_end", "loader_waiting", "time_limit", "no_tape", "open_failed" or "boot_failed"
   HResult openResult = RESULT_OK;
   double emulatedSeconds = 0;
   double tapeSeconds = 0;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "contract/host_interfaces.h"
-#include "contract/host_interfaces.h"
 #include "host/host_objects.h"
 #include "host/ref_count.h"
 
@@ -31,6 +30,7 @@ class MediaHost final : public IMediaHost {
   HResult RB_CALL MediaHostSlot10() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetModel() override { return model_; }
 
+  void SetModel(std::uint32_t model) { model_ = model; }
   void BlockAutoLoad(bool blocked) { autoLoadBlocked_ = blocked ? 1 : 0; }
   const std::vector<std::string>& OpenedPaths() const { return opened_; }
   const std::vector<std::uint32_t>& Notifications() const { return notifications_; }

@@ -1,12 +1,20 @@
 #include "host/reference_host.h"
 
-#include <fstream>
-
+#include "host/rom_set.h"
 #include "platform/posix/message_service/message_service.h"
 
 namespace reelbox::host {
 
+namespace {
+
+// The speech unit's property that other plug-ins read.
+constexpr const char* SPEECH_PROPERTY = "vocalis.dll\\@ENABLED";
+
+}  // namespace
+
 ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options)) {
+  spec_ = MachineByModel(options_.model);
+  if (spec_ == nullptr) spec_ = MachineByModel(MODEL_48K);
   if (!options_.settingsPath.empty()) settings_.Load(options_.settingsPath);
   display_ = std::make_unique<HostDevice>("vistor.obj", [this](std::uint16_t port, std::uint8_t value) {
     if ((port & 1) == 0 && machine_) machine_->Machine().WriteUla(value);
@@ -15,9 +23,12 @@ ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options))
   registry_.AddObject(HOST_OBJECT_DEVICE, beeper_.get());
   registry_.AddObject(HOST_OBJECT_DEVICE, display_.get());
   sound_.KeepPlayedSound(options_.keepSound);
-  const std::uint32_t model = options_.model == SpectrumModel::Spectrum16K ? MODEL_16K : MODEL_48K;
-  media_ = std::make_unique<MediaHost>(&registry_, compression_, model);
+  media_ = std::make_unique<MediaHost>(&registry_, compression_, spec_->model);
+  SetSpeechUnit(options_.speechUnit);
   shell_ = std::make_unique<HostShell>(&settings_, &registry_);
+  snapshots_ = std::make_unique<SnapshotHandler>(
+      [this](const std::uint8_t* data, std::size_t size) { return LoadSnapshot(data, size); });
+  registry_.AddObject(HOST_OBJECT_MEDIA_HANDLER, snapshots_.get());
 }
 
 ReferenceHost::~ReferenceHost() {
@@ -25,27 +36,22 @@ ReferenceHost::~ReferenceHost() {
   SafeRelease(compression_);
 }
 
-HResult ReferenceHost::LoadRom(std::uint8_t (&rom)[ROM_BYTES]) {
-  std::ifstream file(options_.romPath, std::ios::binary);
-  if (!file.read(reinterpret_cast<char*>(rom), ROM_BYTES)) {
-    error_ = "cannot read a 16K ROM from " + options_.romPath;
-    return RESULT_FAIL;
-  }
-  return RESULT_OK;
+void ReferenceHost::SetSpeechUnit(bool on) {
+  speechUnit_ = on;
+  registry_.SetDword(SPEECH_PROPERTY, on ? 1 : 0);
 }
 
 HResult ReferenceHost::Start() {
   if (started_) return RESULT_FALSE;
-  std::uint8_t rom[ROM_BYTES];
-  HResult result = LoadRom(rom);
-  if (Failed(result)) return result;
-  machine_ = std::make_unique<EmulatedMachine>(options_.model, rom, &registry_, &sound_);
+  std::vector<std::uint8_t> roms;
+  if (!LoadRoms(*spec_, options_.romFolder, options_.romPath, &roms, &error_)) return RESULT_FAIL;
+  machine_ = std::make_unique<EmulatedMachine>(*spec_, roms.data(), &registry_, &sound_);
   machine_->SetRealTime(options_.realTime);
   machine_->SetSoundAvailable(options_.soundDevice);
   machine_->Timer().Enable(options_.profile);
   rb_set_message_observer(&ReferenceHost::ObserveMessage, this);
   started_ = true;
-  return StartPlugin();
+  return options_.plugin ? StartPlugin() : RESULT_OK;
 }
 
 HResult ReferenceHost::StartPlugin() {
@@ -93,6 +99,7 @@ void ReferenceHost::RunFrame() {
   sound_.AdvanceFrame();
   rb_dispatch_messages();  // the messages count in the frame that posted them
   ++frames_;
+  tstates_ += cpu.FrameLength();
 }
 
 void ReferenceHost::RunFrames(std::uint32_t count) {

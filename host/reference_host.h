@@ -15,7 +15,9 @@
 #include "host/media_host.h"
 #include "host/plugin_library.h"
 #include "host/settings_store.h"
+#include "host/snapshot_handler.h"
 #include "host/sound_device.h"
+#include "host/szx_format.h"
 #include "host/tape_watch.h"
 
 namespace reelbox::host {
@@ -23,8 +25,12 @@ namespace reelbox::host {
 constexpr double TSTATES_PER_SECOND = 3500000.0;
 
 struct HostOptions {
-  SpectrumModel model = SpectrumModel::Spectrum48K;
+  std::uint32_t model = MODEL_48K;  // a machine number of the machine table
+  // The folder of original ROM images; empty: the 16K and 48K run romPath and
+  // other models cannot start.
+  std::string romFolder;
   std::string romPath = REELBOX_DEFAULT_ROM;
+  bool speechUnit = false;  // the speech unit is fitted and enabled
   std::string pluginPath;
   // When set, the plug-in object is made through this function instead of
   // the library at pluginPath.
@@ -36,6 +42,7 @@ struct HostOptions {
   bool soundDevice = true;  // GetSoundDevice hands out a device
   bool keepSound = false;   // keep what the first sound buffer plays
   bool profile = false;     // time the plug-in's calls
+  bool plugin = true;       // false: the machine runs alone
 };
 
 class ReferenceHost {
@@ -62,6 +69,20 @@ class ReferenceHost {
   void RunFrames(std::uint32_t count);
   bool Type(const std::string& text) { return typist_.Queue(text); }
   bool Typing() const { return typist_.Busy(); }
+  void TypeChords(const std::vector<Chord>& chords) { typist_.QueueChords(chords); }
+  // True when the machine runs the original ROMs of a ROM folder.
+  bool OriginalRoms() const { return !options_.romFolder.empty(); }
+  // Loads a zx-state snapshot, switching the machine to the snapshot's model
+  // (its ROMs must be at hand) and handing chunks the host does not know to
+  // the plug-in's LoadState. On failure Error() says why; the machine is
+  // unchanged when the file is malformed.
+  HResult LoadSnapshot(const std::uint8_t* data, std::size_t size);
+  HResult LoadSnapshotFile(const std::string& path);
+  // The machine as a zx-state file, with the plug-in's SaveState chunks.
+  HResult SaveSnapshot(std::vector<std::uint8_t>* file);
+  HResult SaveSnapshotFile(const std::string& path);
+  SnapshotHandler& Snapshots() { return *snapshots_; }
+
   // Resets the machine and tells the plug-in.
   void ResetMachine();
   // Runs the plug-in's command that the host bound to key (e.g. 0x76, F7);
@@ -83,14 +104,19 @@ class ReferenceHost {
   PluginLibrary& Plugin() { return plugin_; }
 
   std::uint64_t Frames() const { return frames_; }
-  double EmulatedSeconds() const { return static_cast<double>(frames_) * FRAME_TSTATES / TSTATES_PER_SECOND; }
+  double EmulatedSeconds() const { return static_cast<double>(tstates_) / TSTATES_PER_SECOND; }
+  const MachineSpec& Spec() const { return *spec_; }
+  bool SpeechUnit() const { return speechUnit_; }
+  void SetSpeechUnit(bool on);
   double PluginSeconds() { return machine_ ? machine_->Timer().Seconds() : 0.0; }
 
  private:
   static void ObserveMessage(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
                              std::intptr_t lParam);
-  HResult LoadRom(std::uint8_t (&rom)[ROM_BYTES]);
+
   HResult StartPlugin();
+  HResult SwitchMachine(const MachineSpec& spec);
+  void PassChunksToPlugin(const std::vector<SzxChunk>& chunks);
 
   HostOptions options_;
   std::string error_;
@@ -103,6 +129,7 @@ class ReferenceHost {
   std::unique_ptr<EmulatedMachine> machine_;
   std::unique_ptr<MediaHost> media_;
   std::unique_ptr<HostShell> shell_;
+  std::unique_ptr<SnapshotHandler> snapshots_;
   PluginLibrary plugin_;
   TapeWatch tape_;
   Typist typist_;
@@ -110,6 +137,9 @@ class ReferenceHost {
   HResult attachResult_ = RESULT_FAIL;
   bool started_ = false;
   std::uint64_t frames_ = 0;
+  std::uint64_t tstates_ = 0;
+  const MachineSpec* spec_;
+  bool speechUnit_ = false;
 };
 
 }  // namespace reelbox::host

@@ -19,15 +19,15 @@ void PutColour(std::uint8_t* pixel, int colour, bool bright) {
 // Address of the first byte of pixel row y (0-191): the thirds, character rows
 // and pixel lines are interleaved.
 std::uint16_t PixelRowAddress(int y) {
-  return static_cast<std::uint16_t>(SCREEN_START | ((y & 0xC0) << 5) | ((y & 0x07) << 8) | ((y & 0x38) << 2));
+  return static_cast<std::uint16_t>(((y & 0xC0) << 5) | ((y & 0x07) << 8) | ((y & 0x38) << 2));
 }
 
-void RenderPaperRow(const std::uint8_t* memory, int y, std::uint8_t* row) {
+void RenderPaperRow(const std::uint8_t* screen, int y, std::uint8_t* row) {
   const std::uint16_t pixels = PixelRowAddress(y);
-  const int attributes = 0x5800 + (y / 8) * 32;
+  const int attributes = 0x1800 + (y / 8) * 32;
   for (int column = 0; column < 32; ++column) {
-    const std::uint8_t bits = memory[pixels + column];
-    const std::uint8_t attribute = memory[attributes + column];
+    const std::uint8_t bits = screen[pixels + column];
+    const std::uint8_t attribute = screen[attributes + column];
     const bool bright = (attribute & 0x40) != 0;
     for (int bit = 0; bit < 8; ++bit) {
       const bool ink = (bits & (0x80 >> bit)) != 0;
@@ -48,7 +48,7 @@ void Write32(std::ofstream& file, std::uint32_t value) {
 
 }  // namespace
 
-RgbImage RenderScreen(const std::uint8_t* memory, const std::array<std::uint8_t, FRAME_LINES>& borderLines) {
+RgbImage RenderScreen(const std::uint8_t* screen, const std::array<std::uint8_t, FRAME_LINES>& borderLines) {
   RgbImage image;
   image.width = IMAGE_WIDTH;
   image.height = IMAGE_HEIGHT;
@@ -58,7 +58,7 @@ RgbImage RenderScreen(const std::uint8_t* memory, const std::array<std::uint8_t,
     const int border = borderLines[FIRST_PAPER_LINE - BORDER_LINES + static_cast<std::uint32_t>(y)];
     for (int x = 0; x < IMAGE_WIDTH; ++x) PutColour(row + 3 * x, border, false);
     const int paperY = y - BORDER_LINES;
-    if (paperY >= 0 && paperY < 192) RenderPaperRow(memory, paperY, row);
+    if (paperY >= 0 && paperY < 192) RenderPaperRow(screen, paperY, row);
   }
   return image;
 }

@@ -24,8 +24,8 @@ struct RgbImage {
   std::vector<std::uint8_t> pixels;  // 3 bytes a pixel, rows top to bottom
 };
 
-// memory is the whole 64K; FLASH shows its unflashed phase.
-RgbImage RenderScreen(const std::uint8_t* memory, const std::array<std::uint8_t, FRAME_LINES>& borderLines);
+// screen is the 6912 bytes the ULA shows; FLASH shows its unflashed phase.
+RgbImage RenderScreen(const std::uint8_t* screen, const std::array<std::uint8_t, FRAME_LINES>& borderLines);
 bool WritePng(const std::string& path, const RgbImage& image);
 // 16-bit mono PCM samples, little-endian as the sound buffer holds them.
 bool WriteWav(const std::string& path, const std::vector<std::uint8_t>& samples, std::uint32_t sampleRate);

@@ -4,13 +4,32 @@
 #include <cstring>
 
 namespace reelbox::host {
+namespace {
 
-Spectrum::Spectrum(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], SpectrumListener* listener)
-    : model_(model),
+constexpr std::uint8_t LOCK_7FFD = 0x20;
+
+// The +2A/+3's all-RAM configurations (0x1FFD bit 0 set), by bits 1-2.
+constexpr std::uint8_t SPECIAL_PAGES[4][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5, 6, 3}, {4, 7, 6, 3}};
+
+bool Is7ffd(const MachineSpec& spec, std::uint16_t port) {
+  if (spec.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
+  return spec.paging != Paging::None && (port & 0xC002) == 0x4000;
+}
+
+bool Is1ffd(const MachineSpec& spec, std::uint16_t port) {
+  return (spec.paging == Paging::Plus3 || spec.paging == Paging::Scorpion) && (port & 0xF002) == 0x1000;
+}
+
+}  // namespace
+
+Spectrum::Spectrum(const MachineSpec& spec, const std::uint8_t* roms, SpectrumListener* listener)
+    : spec_(spec),
       listener_(listener),
-      writableEnd_(model == SpectrumModel::Spectrum16K ? 0x8000u : 0x10000u),
+      frameLength_(spec.FrameTStates()),
+      roms_(roms, roms + spec.RomCount() * ROM_BYTES),
+      ram_(std::max<std::uint32_t>(spec.ramPages, 8) * PAGE_BYTES),
       traps_(65536, 0) {
-  std::memcpy(rom_.data(), rom, ROM_BYTES);
+  floating_.fill(0xFF);
   cpu_ = z80ex_create(&ReadMemoryThunk, this, &WriteMemoryThunk, this, &ReadPortThunk, this, &WritePortThunk, this,
                       &InterruptVectorThunk, this);
   borderChanges_.reserve(64);
@@ -22,9 +41,11 @@ Spectrum::~Spectrum() {
 }
 
 void Spectrum::Reset() {
-  std::memcpy(memory_.data(), rom_.data(), ROM_BYTES);
-  std::fill(memory_.begin() + ROM_BYTES, memory_.begin() + writableEnd_, 0);
-  std::fill(memory_.begin() + writableEnd_, memory_.end(), 0xFF);  // no RAM: the bus floats high
+  std::fill(ram_.begin(), ram_.end(), 0);
+  paging_ = PagingState{};
+  MapPages();
+  ay_.Reset();
+  disk_.Reset();
   z80ex_reset(cpu_);
   clock_ = 0;
   atFrameEnd_ = false;
@@ -34,11 +55,75 @@ void Spectrum::Reset() {
   borderLines_.fill(border_);
 }
 
+void Spectrum::MapSlot(int slot, std::uint8_t* page, bool writable) {
+  read_[slot] = page != nullptr ? page : floating_.data();
+  write_[slot] = page != nullptr && writable ? page : discard_.data();
+}
+
+void Spectrum::MapPages() {
+  const auto rom = [this](std::uint32_t page) {
+    romPage_ = static_cast<int>(std::min<std::uint32_t>(page, spec_.RomCount() - 1));
+    return roms_.data() + romPage_ * ROM_BYTES;
+  };
+  const std::uint8_t p7 = paging_.port7ffd;
+  const std::uint8_t p1 = paging_.port1ffd;
+  std::uint32_t top = p7 & 7;
+  std::uint32_t romNumber = (p7 >> 4) & 1;
+  if (spec_.paging == Paging::None) top = 0;
+  if (spec_.paging == Paging::Plus3) {
+    if (p1 & 1) {
+      const std::uint8_t* pages = SPECIAL_PAGES[(p1 >> 1) & 3];
+      for (int slot = 0; slot < 4; ++slot) MapSlot(slot, RamPage(pages[slot]), true);
+      romPage_ = -1;
+      return;
+    }
+    romNumber |= (p1 >> 1) & 2;
+  }
+  if (spec_.paging == Paging::Scorpion) {
+    if (p1 & 2) romNumber = 2;
+    top |= (p1 & 0x10) >> 1;
+  }
+  if (spec_.paging == Paging::Scorpion && (p1 & 1)) {
+    MapSlot(0, RamPage(0), true);
+    romPage_ = -1;
+  } else {
+    read_[0] = rom(romNumber);
+    write_[0] = discard_.data();
+  }
+  MapSlot(1, RamPage(5), true);
+  MapSlot(2, RamPage(2), true);
+  MapSlot(3, RamPage(top), true);
+}
+
+void Spectrum::SetPaging(PagingState state) {
+  paging_ = state;
+  if (spec_.diskController) disk_.SetMotor((state.port1ffd & 0x08) != 0);
+  MapPages();
+}
+
+std::uint8_t* Spectrum::RamPage(std::uint32_t page) {
+  return spec_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+}
+
+const std::uint8_t* Spectrum::RamPage(std::uint32_t page) const {
+  return spec_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+}
+
+const std::uint8_t* Spectrum::Memory() const {
+  for (int slot = 0; slot < 4; ++slot) std::memcpy(flat_.data() + slot * PAGE_BYTES, read_[slot], PAGE_BYTES);
+  return flat_.data();
+}
+
+const std::uint8_t* Spectrum::Screen() const {
+  const bool shadow = spec_.paging != Paging::None && (paging_.port7ffd & 0x08) != 0;
+  return RamPage(shadow ? 7 : 5);
+}
+
 void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
-  while (clock_ < FRAME_TSTATES) {
-    if (clock_ < INTERRUPT_TSTATES && TryInterrupt()) continue;
+  while (clock_ < frameLength_) {
+    if (clock_ < spec_.interruptTStates && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
     inStep_ = true;
     clock_ += z80ex_step(cpu_);
@@ -49,12 +134,12 @@ void Spectrum::RunFrame() {
 }
 
 void Spectrum::FinishFrame() {
-  clock_ -= FRAME_TSTATES;
+  clock_ -= frameLength_;
   atFrameEnd_ = false;
   ++frames_;
 }
 
-// The ULA holds INT low for the first 32 T-states of the frame.
+// The ULA holds INT low for the model's first T-states of the frame.
 bool Spectrum::TryInterrupt() {
   if (!z80ex_int_possible(cpu_)) return false;
   inStep_ = true;
@@ -74,7 +159,7 @@ bool Spectrum::FireTrap() {
 }
 
 std::uint32_t Spectrum::FrameClock() const {
-  if (atFrameEnd_) return FRAME_TSTATES;
+  if (atFrameEnd_) return frameLength_;
   const std::int64_t now = inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_;
   return static_cast<std::uint32_t>(now);
 }
@@ -83,9 +168,7 @@ void Spectrum::SetFrameClock(std::uint32_t tstates) {
   clock_ = inStep_ ? static_cast<std::int64_t>(tstates) - z80ex_op_tstate(cpu_) : tstates;
 }
 
-void Spectrum::Poke(std::uint16_t address, std::uint8_t value) {
-  if (address >= ROM_BYTES && address < writableEnd_) memory_[address] = value;
-}
+void Spectrum::Poke(std::uint16_t address, std::uint8_t value) { write_[address >> 14][address & 0x3FFF] = value; }
 
 std::uint16_t Spectrum::Register(Z80_REG_T reg) const { return z80ex_get_reg(cpu_, reg); }
 
@@ -117,7 +200,7 @@ void Spectrum::BuildBorderLines() {
   std::uint8_t colour = frameStartBorder_;
   std::size_t next = 0;
   for (std::uint32_t line = 0; line < FRAME_LINES; ++line) {
-    const std::uint32_t lineStart = line * LINE_TSTATES;
+    const std::uint32_t lineStart = line * spec_.lineTStates;
     while (next < borderChanges_.size() && borderChanges_[next].tstate <= lineStart) {
       colour = borderChanges_[next++].colour;
     }
@@ -125,18 +208,35 @@ void Spectrum::BuildBorderLines() {
   }
 }
 
-// Bits 5 and 7 read high; bit 6 is the EAR input, which with no signal follows
-// the EAR output (bit 4 of the last write), as on issue 3 boards.
+// Bits 5 and 7 of the ULA port read high; bit 6 is the EAR input, which with
+// no signal follows the EAR output (bit 4 of the last write), as on issue 3
+// boards. Odd ports answer with the AY and the disk controller where fitted.
 std::uint8_t Spectrum::ReadPort(std::uint16_t port) {
-  if (port & 1) return 0xFF;
-  std::uint8_t value = static_cast<std::uint8_t>(0xA0 | keyboard_.Read(static_cast<std::uint8_t>(port >> 8)));
-  if (ulaOut_ & 0x10) value |= 0x40;
-  listener_->OnUlaRead(port, &value);
-  return value;
+  if ((port & 1) == 0) {
+    std::uint8_t value = static_cast<std::uint8_t>(0xA0 | keyboard_.Read(static_cast<std::uint8_t>(port >> 8)));
+    if (ulaOut_ & 0x10) value |= 0x40;
+    listener_->OnUlaRead(port, &value);
+    return value;
+  }
+  if (spec_.ay && (port & 0xC002) == 0xC000) return ay_.Read();
+  if (spec_.diskController && (port & 0xF002) == 0x2000) return disk_.ReadStatus();
+  if (spec_.diskController && (port & 0xF002) == 0x3000) return disk_.ReadData();
+  return 0xFF;
+}
+
+// The paging latches stay as they are once 0x7FFD bit 5 has locked them.
+void Spectrum::WritePort(std::uint16_t port, std::uint8_t value) {
+  if ((port & 1) == 0) WriteUla(value);
+  const bool locked = (paging_.port7ffd & LOCK_7FFD) != 0;
+  if (Is7ffd(spec_, port) && !locked) SetPaging(PagingState{value, paging_.port1ffd});
+  if (Is1ffd(spec_, port) && !locked) SetPaging(PagingState{paging_.port7ffd, value});
+  if (spec_.ay && (port & 0xC002) == 0xC000) ay_.Select(value);
+  if (spec_.ay && (port & 0xC002) == 0x8000) ay_.Write(value);
+  if (spec_.diskController && (port & 0xF002) == 0x3000) disk_.WriteData(value);
 }
 
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {
-  return static_cast<Spectrum*>(self)->memory_[address];
+  return static_cast<Spectrum*>(self)->Peek(address);
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {
@@ -148,7 +248,7 @@ Z80EX_BYTE Spectrum::ReadPortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, void* self) 
 }
 
 void Spectrum::WritePortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE value, void* self) {
-  if ((port & 1) == 0) static_cast<Spectrum*>(self)->WriteUla(value);
+  static_cast<Spectrum*>(self)->WritePort(port, value);
 }
 
 // Nothing drives the data bus during the acknowledge: IM 2 reads 0xFF.

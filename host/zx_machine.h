@@ -1,7 +1,8 @@
-// A small 48K (or 16K) ZX Spectrum on libz80ex: memory, the ULA port, the
-// keyboard, the border and a frame of 69888 T-states with the interrupt held
-// for the first 32 of them. Memory contention is not emulated: every access
-// takes the Z80's own time.
+// A ZX Spectrum on libz80ex, any of the models of the machine table: ROM and
+// RAM pages behind the paging ports, the ULA port, the keyboard, the border,
+// the AY register file, the +3's idle disk controller and a frame with the
+// interrupt held for the model's time at its start. Memory contention is not
+// emulated: every access takes the Z80's own time.
 #pragma once
 
 #include <z80ex/z80ex.h>
@@ -10,19 +11,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/ay_chip.h"
+#include "host/disk_controller.h"
 #include "host/keyboard.h"
+#include "host/machine_table.h"
 
 namespace reelbox::host {
 
+// The 48K's frame; other models answer FrameLength.
 constexpr std::uint32_t FRAME_TSTATES = 69888;
-constexpr std::uint32_t INTERRUPT_TSTATES = 32;
-constexpr std::uint32_t LINE_TSTATES = 224;
-constexpr std::uint32_t FRAME_LINES = 312;
+constexpr std::uint32_t FRAME_LINES = 312;  // the most lines of any model
 constexpr std::size_t ROM_BYTES = 16384;
+constexpr std::size_t PAGE_BYTES = 16384;
 constexpr std::uint16_t SCREEN_START = 0x4000;
 constexpr std::size_t SCREEN_BYTES = 6912;
-
-enum class SpectrumModel { Spectrum16K, Spectrum48K };
 
 // What the machine's owner is told while the CPU runs.
 class SpectrumListener {
@@ -36,16 +38,24 @@ class SpectrumListener {
   ~SpectrumListener() = default;
 };
 
+// The paging latches, as snapshots hold them.
+struct PagingState {
+  std::uint8_t port7ffd = 0;
+  std::uint8_t port1ffd = 0;
+};
+
 class Spectrum {
  public:
-  Spectrum(SpectrumModel model, const std::uint8_t (&rom)[ROM_BYTES], SpectrumListener* listener);
+  // roms holds spec.RomCount() pages of ROM_BYTES each.
+  Spectrum(const MachineSpec& spec, const std::uint8_t* roms, SpectrumListener* listener);
   ~Spectrum();
   Spectrum(const Spectrum&) = delete;
   Spectrum& operator=(const Spectrum&) = delete;
 
-  // Power-on: RAM cleared, CPU reset, clock at the start of a frame.
+  // Power-on: RAM cleared, paging and devices reset, CPU reset, clock at the
+  // start of a frame.
   void Reset();
-  // Runs the CPU to the end of the frame; the clock then reads FRAME_TSTATES
+  // Runs the CPU to the end of the frame; the clock then reads FrameLength()
   // until FinishFrame.
   void RunFrame();
   // Starts the next frame; T-states that the last instruction ran past the
@@ -56,15 +66,24 @@ class Spectrum {
   // when asked from a port access.
   std::uint32_t FrameClock() const;
   void SetFrameClock(std::uint32_t tstates);
+  std::uint32_t FrameLength() const { return frameLength_; }
   std::uint64_t FramesRun() const { return frames_; }
 
-  std::uint8_t Peek(std::uint16_t address) const { return memory_[address]; }
+  std::uint8_t Peek(std::uint16_t address) const { return read_[address >> 14][address & 0x3FFF]; }
   // Writes to RAM; the ROM (and the absent RAM of a 16K machine) ignores it.
   void Poke(std::uint16_t address, std::uint8_t value);
-  const std::uint8_t* Memory() const { return memory_.data(); }
+  // The 64K the CPU sees now, copied out (valid until the next call).
+  const std::uint8_t* Memory() const;
+  // The screen the ULA shows: RAM page 5, or 7 when 0x7FFD bit 3 says so.
+  const std::uint8_t* Screen() const;
+  // A RAM page by number; null when the machine does not fit it.
+  std::uint8_t* RamPage(std::uint32_t page);
+  const std::uint8_t* RamPage(std::uint32_t page) const;
 
   std::uint16_t Register(Z80_REG_T reg) const;
   void SetRegister(Z80_REG_T reg, std::uint16_t value);
+  Z80EX_CONTEXT* Cpu() { return cpu_; }
+  const Z80EX_CONTEXT* Cpu() const { return cpu_; }
   // Removes the top word of the stack.
   std::uint16_t PopWord();
 
@@ -72,12 +91,22 @@ class Spectrum {
 
   // A write to the ULA port: border in bits 0-2, MIC in bit 3, EAR in bit 4.
   void WriteUla(std::uint8_t value);
+  std::uint8_t UlaOut() const { return ulaOut_; }
   std::uint8_t Border() const { return border_; }
   // Border colour at the start of each line of the last finished frame.
   const std::array<std::uint8_t, FRAME_LINES>& BorderLines() const { return borderLines_; }
 
+  // The paging latches; SetPaging maps memory as they say, lock or not.
+  PagingState Paging() const { return paging_; }
+  void SetPaging(PagingState state);
+  // The ROM page mapped at 0x0000, or -1 when RAM is there.
+  int RomPage() const { return romPage_; }
+
   Keyboard& Keys() { return keyboard_; }
-  SpectrumModel Model() const { return model_; }
+  AyChip& Ay() { return ay_; }
+  const AyChip& Ay() const { return ay_; }
+  DiskController& Disk() { return disk_; }
+  const MachineSpec& Spec() const { return spec_; }
 
  private:
   struct BorderChange {
@@ -92,16 +121,26 @@ class Spectrum {
   static Z80EX_BYTE InterruptVectorThunk(Z80EX_CONTEXT* cpu, void* self);
 
   std::uint8_t ReadPort(std::uint16_t port);
+  void WritePort(std::uint16_t port, std::uint8_t value);
+  void MapPages();
+  void MapSlot(int slot, std::uint8_t* page, bool writable);
   bool TryInterrupt();
   bool FireTrap();
   void BuildBorderLines();
 
-  SpectrumModel model_;
+  const MachineSpec& spec_;
   SpectrumListener* listener_;
   Z80EX_CONTEXT* cpu_ = nullptr;
-  std::array<std::uint8_t, 65536> memory_{};
-  std::uint32_t writableEnd_;  // first address past the RAM
-  std::array<std::uint8_t, ROM_BYTES> rom_{};
+  std::uint32_t frameLength_;
+  std::vector<std::uint8_t> roms_;
+  std::vector<std::uint8_t> ram_;                    // eight (or sixteen) pages; 16K and 48K use 5, 2, 0
+  std::array<std::uint8_t, PAGE_BYTES> floating_{};  // where nothing is fitted: reads 0xFF
+  std::array<std::uint8_t, PAGE_BYTES> discard_{};   // writes to ROM land here
+  std::array<const std::uint8_t*, 4> read_{};
+  std::array<std::uint8_t*, 4> write_{};
+  mutable std::array<std::uint8_t, 65536> flat_{};
+  PagingState paging_;
+  int romPage_ = 0;
   // T-states of the frame at the start of the current step; may run past the
   // frame length by the last instruction.
   std::int64_t clock_ = 0;
@@ -116,6 +155,8 @@ class Spectrum {
   std::vector<BorderChange> borderChanges_;
   std::array<std::uint8_t, FRAME_LINES> borderLines_{};
   Keyboard keyboard_;
+  AyChip ay_;
+  DiskController disk_;
 };
 
 }  // namespace reelbox::host

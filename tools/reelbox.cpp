@@ -19,6 +19,7 @@
 #include "host/tap_image.h"
 #include "tape/tape_opener.h"
 #include "tools/block_listing.h"
+#include "tools/machine_options.h"
 
 using namespace reelbox;
 using namespace reelbox::host;
@@ -34,7 +35,7 @@ struct RunArguments {
   std::string settingsPath;
   std::string pluginPath = REELBOX_PLUGIN_PATH;
   std::string romPath = REELBOX_DEFAULT_ROM;
-  SpectrumModel model = SpectrumModel::Spectrum48K;
+  tools::MachineArguments machine;
   int fastLoading = -1;  // -1: the plug-in's own setting
   int flashLoading = -1;
   int edgeDetection = -1;
@@ -46,11 +47,13 @@ struct RunArguments {
 int Usage() {
   std::fprintf(stderr,
                "usage: reelbox run [TAPE] [--fast-loading on|off] [--flash-loading on|off]\n"
-               "                   [--edge-detection on|off] [--real-time] [--model 16k|48k] [--seconds N]\n"
+               "                   [--edge-detection on|off] [--real-time] [--seconds N]\n"
                "                   [--png FILE] [--noise FILE.wav] [--json FILE] [--ram FILE]\n"
                "                   [--until-tape-end] [--settings FILE] [--plugin FILE] [--rom FILE]\n"
+               "%s"
                "       reelbox list TAPE\n"
-               "Without TAPE, run loads a built-in demonstration tape.\n");
+               "Without TAPE, run loads a built-in demonstration tape.\n",
+               tools::MachineUsage());
   return 2;
 }
 
@@ -65,24 +68,14 @@ bool ParseSwitch(const char* text, int* value) {
   return true;
 }
 
-bool ParseModel(const char* text, SpectrumModel* model) {
-  if (strcasecmp(text, "48k") == 0 || std::strcmp(text, "1") == 0) {
-    *model = SpectrumModel::Spectrum48K;
-  } else if (strcasecmp(text, "16k") == 0 || std::strcmp(text, "0") == 0) {
-    *model = SpectrumModel::Spectrum16K;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 // An option with a value: false when the value is missing or bad.
 bool ParseValueOption(const std::string& name, const char* value, RunArguments* args) {
   if (value == nullptr) return false;
   if (name == "--fast-loading") return ParseSwitch(value, &args->fastLoading);
   if (name == "--flash-loading") return ParseSwitch(value, &args->flashLoading);
   if (name == "--edge-detection") return ParseSwitch(value, &args->edgeDetection);
-  if (name == "--model") return ParseModel(value, &args->model);
+  const tools::OptionResult machine = tools::ParseMachineOption(name, value, &args->machine);
+  if (machine != tools::OptionResult::NotMine) return machine == tools::OptionResult::Taken;
   if (name == "--seconds") {
     args->seconds = std::atof(value);
     return args->seconds > 0;
@@ -102,7 +95,9 @@ bool ParseValueOption(const std::string& name, const char* value, RunArguments* 
 bool ParseRunArguments(int argc, char** argv, RunArguments* args) {
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--real-time") {
+    if (tools::ParseMachineFlag(arg, &args->machine) == tools::OptionResult::Taken) {
+      continue;
+    } else if (arg == "--real-time") {
       args->realTime = true;
     } else if (arg == "--until-tape-end") {
       args->untilTapeEnd = true;
@@ -196,7 +191,7 @@ void PrintReport(const LoadReport& report, const std::string& tapeName) {
 }
 
 bool WriteOutputs(const RunArguments& args, const LoadReport& report, ReferenceHost& host, const std::string& tape) {
-  bool ok = WritePng(args.pngPath, RenderScreen(host.Cpu().Memory(), host.Cpu().BorderLines()));
+  bool ok = WritePng(args.pngPath, RenderScreen(host.Cpu().Screen(), host.Cpu().BorderLines()));
   std::printf("screen:    %s\n", args.pngPath.c_str());
   if (!args.noisePath.empty()) {
     ok = WriteWav(args.noisePath, host.Sound().Played(), 44100) && ok;
@@ -210,7 +205,7 @@ bool WriteOutputs(const RunArguments& args, const LoadReport& report, ReferenceH
 
 HostOptions HostOptionsFor(const RunArguments& args) {
   HostOptions options;
-  options.model = args.model;
+  tools::ApplyMachineArguments(args.machine, &options);
   options.romPath = args.romPath;
   options.pluginPath = args.pluginPath;
   options.settingsPath = args.settingsPath;
@@ -246,6 +241,8 @@ int Run(int argc, char** argv) {
   load.untilTapeEnd = args.untilTapeEnd;
   load.throttle = args.realTime;
   load.progress = isatty(STDERR_FILENO) ? PrintProgress : nullptr;
+  std::string bootError;
+  tools::PrepareLoad(args.machine, &load, &bootError);
   const LoadReport report = RunLoad(host, load);
   if (load.progress) std::fprintf(stderr, "\r%72s\r", "");
   if (demo) std::remove(tapePath.c_str());
@@ -254,9 +251,14 @@ int Run(int argc, char** argv) {
                  static_cast<unsigned>(report.openResult));
     return 1;
   }
+  if (report.exitReason == "boot_failed") {
+    std::fprintf(stderr, "reelbox: %s\n", bootError.c_str());
+    return 1;
+  }
   const std::string tapeName = demo ? "built-in demonstration tape" : args.tape;
   PrintReport(report, tapeName);
-  return WriteOutputs(args, report, host, tapeName) ? 0 : 1;
+  const bool saved = tools::SaveRequestedSnapshot(args.machine, host);
+  return WriteOutputs(args, report, host, tapeName) && saved ? 0 : 1;
 }
 
 int List(int argc, char** argv) {

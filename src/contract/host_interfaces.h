@@ -42,7 +42,7 @@ constexpr const char* SETTINGS_KEY = "Plugins\\Reelbox";
 
 // Host object kinds for GetObjectCount / GetObjectAt.
 constexpr std::uint32_t HOST_OBJECT_DEVICE = 1;
-constexpr std::uint32_t HOST_OBJECT_MEDIA_HANDLER = 2;  // other plug-ins' IMediaHandler objects
+constexpr std::uint32_t HOST_OBJECT_MEDIA_HANDLER = 2;  // other plug-ins' IMediaHandler
 
 // The host's main services to its plug-ins' windows.
 struct IHostShell : IUnknown {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/key_state.h"
+#include "resources/snapshot_resources.h"
 #include "snapshot/auto_load_snapshots.h"
 #include "snapshot/tape_snapshot.h"
 #include "tape/ascii_text.h"
@@ -17,6 +18,11 @@ constexpr std::uint32_t OPENS_FILES = 0x2;
 constexpr std::uint32_t EXTENSIONS_OPENED = 2;
 constexpr std::uint32_t FROM_AUTO_LOAD = 1;
 
+struct Snapshot {
+  const void* data = nullptr;
+  std::uint32_t size = 0;
+};
+
 // A 4-byte property; one that cannot be read counts as 0.
 std::uint32_t ReadFlag(IHostRegistry* registry, const char* name) {
   std::uint32_t value = 0;
@@ -25,7 +31,7 @@ std::uint32_t ReadFlag(IHostRegistry* registry, const char* name) {
 
 // Offers the snapshot to handler when it opens ".szx" files. False when one
 // of its calls failed, which ends the search.
-bool OfferToSnapshotHandler(IMediaHandler* handler, const SnapshotBytes& snapshot, IMediaHost* host) {
+bool OfferToSnapshotHandler(IMediaHandler* handler, const Snapshot& snapshot, IMediaHost* host) {
   std::uint32_t capabilities = 0;
   if (Failed(handler->GetCapabilities(&capabilities))) return false;
   if ((capabilities & OPENS_FILES) == 0) return true;
@@ -41,7 +47,7 @@ bool OfferToSnapshotHandler(IMediaHandler* handler, const SnapshotBytes& snapsho
 
 // Hands the snapshot to the first of the host's media handlers that opens
 // ".szx" files; any failing call ends the search.
-void OpenWithSnapshotHandler(IHostRegistry* registry, const SnapshotBytes& snapshot, IMediaHost* host) {
+void OpenWithSnapshotHandler(IHostRegistry* registry, const Snapshot& snapshot, IMediaHost* host) {
   std::uint32_t count = 0;
   if (Failed(registry->GetObjectCount(HOST_OBJECT_MEDIA_HANDLER, &count))) return;
   for (std::uint32_t index = 0; index < count; ++index) {
@@ -55,7 +61,8 @@ void OpenWithSnapshotHandler(IHostRegistry* registry, const SnapshotBytes& snaps
 
 }  // namespace
 
-void AutoLoad(IMediaHost* host, bool code, const TapeBlockList& blockList, CassetteRecorder* recorder) {
+void AutoLoad(IMediaHost* host, bool code, ModuleHandle module, const TapeBlockList& blockList,
+              CassetteRecorder* recorder) {
   if (host == nullptr || host->IsAutoLoadBlocked() != 0) return;
   void* found = nullptr;
   if (Failed(host->QueryInterface(IID_IHostRegistry, &found))) return;
@@ -69,8 +76,10 @@ void AutoLoad(IMediaHost* host, bool code, const TapeBlockList& blockList, Casse
   if (machine < MODEL_128K && platform::IsControlKeyDown()) machine = MODEL_128K;
   const bool ctrlHeld = machine >= MODEL_128K && platform::IsControlKeyDown();
   const int id = AutoLoadSnapshotId(machine, speechUnit, code, ctrlHeld);
-  const SnapshotBytes snapshot = id != 0 ? FindAutoLoadSnapshot(id) : SnapshotBytes{nullptr, 0};
-  if (snapshot.data != nullptr) OpenWithSnapshotHandler(registry, snapshot, host);
+  Snapshot snapshot;
+  if (id != 0 && FindSnapshotResource(module, static_cast<std::uint32_t>(id), &snapshot.data, &snapshot.size)) {
+    OpenWithSnapshotHandler(registry, snapshot, host);
+  }
   registry->Release();
   if (blockList.hasSignalBlocks != 0 && recorder != nullptr) recorder->Play();
 }

@@ -11,13 +11,4 @@ namespace reelbox {
 // ctrlHeld chooses 48 BASIC on the 128K-class machines.
 int AutoLoadSnapshotId(std::uint32_t machine, bool speechUnit, bool code, bool ctrlHeld);
 
-struct SnapshotBytes {
-  const std::uint8_t* data;  // null when the resource is absent
-  std::uint32_t size;
-};
-
-// The resource of type "ZXSTATE" with this id in the plug-in's own module
-// (natively the same bytes built into the library).
-SnapshotBytes FindAutoLoadSnapshot(int id);
-
 }  // namespace reelbox

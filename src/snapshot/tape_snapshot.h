@@ -43,8 +43,10 @@ struct TapeLoadTarget {
 HResult LoadTapeChunk(const std::uint8_t* chunk, const TapeLoadTarget& target, IMediaHost* media, std::uint32_t flags);
 
 // Auto-load of a freshly opened tape (code: its first header is of code):
-// the host opens the built-in snapshot of its machine, and the tape plays.
-void AutoLoad(IMediaHost* host, bool code, const TapeBlockList& blockList, CassetteRecorder* recorder);
+// the host opens the built-in snapshot of its machine (a "ZXSTATE" resource
+// of module), and the tape plays.
+void AutoLoad(IMediaHost* host, bool code, ModuleHandle module, const TapeBlockList& blockList,
+              CassetteRecorder* recorder);
 
 // Writes the chunk's embedded file to a new file with a unique "~zx" name and
 // the stored extension in the private tape folder; *path receives its name.

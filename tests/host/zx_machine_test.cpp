@@ -47,8 +47,8 @@ class Recorder final : public SpectrumListener {
 
 class SpectrumCore : public ::testing::Test {
  protected:
-  Spectrum& Boot(SpectrumModel model = SpectrumModel::Spectrum48K) {
-    spectrum = std::make_unique<Spectrum>(model, rom.bytes, &recorder);
+  Spectrum& Boot(std::uint32_t model = MODEL_48K) {
+    spectrum = std::make_unique<Spectrum>(*MachineByModel(model), rom.bytes, &recorder);
     recorder.spectrum = spectrum.get();
     return *spectrum;
   }
@@ -164,7 +164,7 @@ TEST_F(SpectrumCore, BorderChangesFromTheLineItWasWrittenIn) {
 }
 
 TEST_F(SpectrumCore, SixteenKMachineHasNoUpperRam) {
-  Spectrum& cpu = Boot(SpectrumModel::Spectrum16K);
+  Spectrum& cpu = Boot(MODEL_16K);
   cpu.Poke(0x7FFF, 0x12);
   cpu.Poke(0x8000, 0x34);
   cpu.Poke(0x0000, 0x56);
@@ -177,7 +177,7 @@ TEST(EmulatedMachineSlots, RegistersByNumberAndTheStack) {
   Rom rom;
   HostRegistry registry;
   SoundDevice sound;
-  EmulatedMachine machine(SpectrumModel::Spectrum48K, rom.bytes, &registry, &sound);
+  EmulatedMachine machine(*MachineByModel(MODEL_48K), rom.bytes, &registry, &sound);
   const std::uint32_t numbers[] = {REG_PC, REG_SP, REG_AF, REG_BC, REG_DE, REG_HL, REG_AF_ALT, REG_IX};
   const Z80_REG_T regs[] = {regPC, regSP, regAF, regBC, regDE, regHL, regAF_, regIX};
   for (std::size_t i = 0; i < 8; ++i) {
@@ -242,7 +242,7 @@ TEST(EmulatedMachineSlots, TrapsCallTheirOwnerInTheBasicRomOnly) {
   rom.Put(0, {0xF3, 0x06, 0x03, 0x00, 0x10, 0xFD, 0x18, 0xFE});
   HostRegistry registry;
   SoundDevice sound;
-  EmulatedMachine machine(SpectrumModel::Spectrum48K, rom.bytes, &registry, &sound);
+  EmulatedMachine machine(*MachineByModel(MODEL_48K), rom.bytes, &registry, &sound);
   TrapOwner basic;
   TrapOwner other;
   EXPECT_EQ(machine.AddExecutionTrap(0, 0x0003, 0, &basic), RESULT_OK);

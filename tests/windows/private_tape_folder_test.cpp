@@ -1,8 +1,10 @@
 // The DLL takes an embedded tape out of a snapshot into the Wine prefix's
 // local application-data folder and empties that folder when it goes.
 #include <gtest/gtest.h>
-#include <shlobj.h>
+// clang-format off
 #include <windows.h>
+#include <shlobj.h>  // needs windows.h first
+// clang-format on
 
 #include <fstream>
 #include <iterator>

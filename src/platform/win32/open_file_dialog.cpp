@@ -1,7 +1,9 @@
 #include "platform/open_file_dialog.h"
 
-#include <commdlg.h>
+// clang-format off
 #include <windows.h>
+#include <commdlg.h>  // needs windows.h first
+// clang-format on
 
 namespace reelbox::platform {
 

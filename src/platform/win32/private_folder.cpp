@@ -1,7 +1,9 @@
 #include "platform/private_folder.h"
 
-#include <shlobj.h>
+// clang-format off
 #include <windows.h>
+#include <shlobj.h>  // needs windows.h first
+// clang-format on
 
 #include "platform/system_error.h"
 

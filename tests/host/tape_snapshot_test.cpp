@@ -14,9 +14,11 @@
 #include "host/compression_service.h"
 #include "host/host_shell.h"
 #include "host/media_host.h"
+#include "host/snapshot_handler.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
 #include "platform/window_messages.h"
+#include "resources/snapshot_resources.h"
 #include "shell/tape_plugin.h"
 #include "snapshot/tape_chunk.h"
 #include "ui/cassette_recorder.h"
@@ -367,34 +369,58 @@ TEST_F(TapeSnapshot, MissingLinkedTapeOffersToBrowse) {
   }
 }
 
-// Opening a self-starting tape starts it unless something holds auto-load off.
-TEST_F(TapeSnapshot, AutoLoadStartsTheTapeUnlessHeldOff) {
-  const std::string path = folder.Write("game.tap", AUTOSTART_TAP);
-  const std::string plain = folder.Write("data.tap", test::TapRecord(test::DataBlockData(0xFF, 30)));
+// Opening a self-starting tape has the host's .szx handler open the snapshot
+// for the machine and starts the tape, unless something holds auto-load off.
+TEST_F(TapeSnapshot, AutoLoadHandsOverTheMachinesSnapshotAndPlays) {
+  const std::string program = folder.Write("game.tap", AUTOSTART_TAP);
+  const std::string code =
+      folder.Write("code.tap", test::Concat({test::TapRecord(test::HeaderData(3, "SYS", 0x100, 0x5C00, 0)),
+                                             test::TapRecord(test::DataBlockData(0xFF, 0x100))}));
+  const std::string data = folder.Write("data.tap", test::TapRecord(test::DataBlockData(0xFF, 30)));
+  Bytes handed;
+  SnapshotHandler szx([&handed](const std::uint8_t* bytes, std::size_t size) {
+    handed.assign(bytes, bytes + size);
+    return RESULT_OK;
+  });
+  registry.AddObject(HOST_OBJECT_MEDIA_HANDLER, &szx);
   const struct {
     const char* what;
     const std::string* tape;
-    bool blocked;
-    std::uint32_t recording, keys, autoLoad;
+    std::uint32_t model, keys;
+    bool blocked, recording, windowAutoLoad;
+    std::uint32_t snapshot;  // 0: none handed over
     bool plays;
   } cases[] = {
-      {"a program with an auto-start line", &path, false, 0, 0, 1, true},
-      {"Ctrl held", &path, false, 0, RB_KEY_CONTROL, 1, true},
-      {"a headerless data block", &plain, false, 0, 0, 1, false},
-      {"Shift held", &path, false, 0, RB_KEY_SHIFT, 1, false},
-      {"the window's auto-load off", &path, false, 0, 0, 0, false},
-      {"blocked by the host", &path, true, 0, 0, 1, false},
-      {"input recording running", &path, false, 1, 0, 1, false},
+      {"48K program", &program, MODEL_48K, 0, false, false, true, 116, true},
+      {"48K code", &code, MODEL_48K, 0, false, false, true, 117, true},
+      {"48K with Ctrl: a 128K in 48 BASIC", &program, MODEL_48K, RB_KEY_CONTROL, false, false, true, 119, true},
+      {"+3", &program, MODEL_PLUS3, 0, false, false, true, 136, true},
+      {"+3 with Ctrl", &program, MODEL_PLUS3, RB_KEY_CONTROL, false, false, true, 135, true},
+      {"no snapshot for the machine", &program, 8, 0, false, false, true, 0, true},
+      {"a headerless data block", &data, MODEL_48K, 0, false, false, true, 0, false},
+      {"Shift held", &program, MODEL_48K, RB_KEY_SHIFT, false, false, true, 0, false},
+      {"the window's auto-load off", &program, MODEL_48K, 0, false, false, false, 0, false},
+      {"blocked by the host", &program, MODEL_48K, 0, true, false, true, 0, false},
+      {"input recording running", &program, MODEL_48K, 0, false, true, true, 0, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    media.SetModel(c.model);
     media.BlockAutoLoad(c.blocked);
-    registry.SetDword("replix.dll\\RZX_RECORDING", c.recording);
+    registry.SetDword("replix.dll\\RZX_RECORDING", c.recording ? 1 : 0);
     rb_set_keys_down(c.keys);
+    handed.clear();
     TapePlugin* plugin = Make();
-    plugin->RecorderWindow()->autoLoad = c.autoLoad;
+    plugin->RecorderWindow()->autoLoad = c.windowAutoLoad ? 1 : 0;
     plugin->RecorderWindow()->DrainCommands(plugin->Deck());
     ASSERT_EQ(RESULT_OK, plugin->OpenMedia(c.tape->c_str(), &media, 0));
+    const void* expected = nullptr;
+    std::uint32_t size = 0;
+    if (c.snapshot != 0) {
+      ASSERT_TRUE(FindSnapshotResource(nullptr, c.snapshot, &expected, &size));
+    }
+    EXPECT_EQ(Bytes(static_cast<const std::uint8_t*>(expected), static_cast<const std::uint8_t*>(expected) + size),
+              handed);
     EXPECT_EQ(c.plays ? 1u : 0u, plugin->RecorderWindow()->Queue().CommandCount());
     Drop();
   }

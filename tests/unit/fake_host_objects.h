@@ -132,21 +132,20 @@ class FakeCompressionService final : public CountedFake<ICompressionService> {
 
 class FakeMediaHost final : public CountedFake<IMediaHost> {
  public:
-  // Hands out registry and compression when they are set.
+  // Hands out compression when it is set.
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
-    IUnknown* given = riid == IID_IHostRegistry         ? static_cast<IUnknown*>(registry)
-                      : riid == IID_ICompressionService ? static_cast<IUnknown*>(compression)
-                                                        : nullptr;
-    if (given == nullptr) return CountedFake<IMediaHost>::QueryInterface(riid, out);
-    given->AddRef();
-    *out = given;
+    if (riid != IID_ICompressionService || compression == nullptr) {
+      return CountedFake<IMediaHost>::QueryInterface(riid, out);
+    }
+    compression->AddRef();
+    *out = compression;
     return RESULT_OK;
   }
   HResult RB_CALL MediaHostSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot5() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot6() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL IsAutoLoadBlocked() override { return autoLoadBlocked; }
+  std::uint32_t RB_CALL IsAutoLoadBlocked() override { return 0; }
   HResult RB_CALL MediaOpened(const char* path) override {
     opened.push_back(path);
     return RESULT_OK;
@@ -156,12 +155,9 @@ class FakeMediaHost final : public CountedFake<IMediaHost> {
     return RESULT_OK;
   }
   HResult RB_CALL MediaHostSlot10() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL GetModel() override { return model; }
+  std::uint32_t RB_CALL GetModel() override { return MODEL_48K; }
 
-  IHostRegistry* registry = nullptr;
   ICompressionService* compression = nullptr;
-  std::uint32_t model = MODEL_48K;
-  std::uint32_t autoLoadBlocked = 0;
   std::vector<std::string> opened;
   std::vector<std::uint32_t> notified;
 };

@@ -106,20 +106,14 @@ HResult ScriptedMachine::SetProperty(const char* name, const void* data, std::ui
 }
 
 HResult ScriptedMachine::GetObjectCount(std::uint32_t kind, std::uint32_t* count) {
-  const std::vector<IHostObject*>* list = kind == HOST_OBJECT_DEVICE          ? &objects
-                                          : kind == HOST_OBJECT_MEDIA_HANDLER ? &mediaHandlers
-                                                                              : nullptr;
-  *count = list != nullptr ? static_cast<std::uint32_t>(list->size()) : 0;
+  *count = kind == HOST_OBJECT_DEVICE ? static_cast<std::uint32_t>(objects.size()) : 0;
   return RESULT_OK;
 }
 
 HResult ScriptedMachine::GetObjectAt(std::uint32_t kind, std::uint32_t index, IHostObject** object) {
   *object = nullptr;
-  const std::vector<IHostObject*>* list = kind == HOST_OBJECT_DEVICE          ? &objects
-                                          : kind == HOST_OBJECT_MEDIA_HANDLER ? &mediaHandlers
-                                                                              : nullptr;
-  if (list == nullptr || index >= list->size()) return RESULT_FAIL;
-  *object = (*list)[index];
+  if (kind != HOST_OBJECT_DEVICE || index >= objects.size()) return RESULT_FAIL;
+  *object = objects[index];
   return RESULT_OK;
 }
 

@@ -126,7 +126,6 @@ class ScriptedMachine final : public IEmulatedMachine, public IHostRegistry {
   HResult registryResult = RESULT_OK;   // a failure makes the registry unavailable
   std::map<std::string, std::vector<std::uint8_t>> properties;
   std::vector<IHostObject*> objects;  // kind 1
-  std::vector<IHostObject*> mediaHandlers;  // kind 2
 
   std::vector<std::uint32_t> fullSpeedCalls;
   std::vector<TrapCall> traps;

@@ -49,7 +49,7 @@ HResult WriteWholeFile(const std::string& path, const std::uint8_t* bytes, std::
 }
 
 HResult UnpackInto(const TapeChunk& chunk, IMediaHost* media, const std::string& path) {
-  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[chunk.uncompressedSize + 1]);
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[std::size_t{chunk.uncompressedSize} + 1]);
   if (buffer == nullptr) return RESULT_OUTOFMEMORY;
   HResult result;
   ICompressionService* service = CompressionServiceOf(media, &result);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/plugin_interfaces.h"
 #include "snapshot/tape_chunk.h"
 #include "unit/fake_host_objects.h"
 #include "unit/tape_files.h"

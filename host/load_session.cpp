@@ -86,9 +86,11 @@ void LoadRun::Frame() {
 // while, the host presses play.
 void LoadRun::PressPlayIfIdle() {
   const TapeWatch& tape = host_.Tape();
-  if (report_.playedBy != PlayedBy::Nothing || options_.tapePath.empty()) return;
+  if (report_.playedBy != PlayedBy::Nothing) return;
   if (tape.EverPlayed()) {
     report_.playedBy = PlayedBy::AutoPlay;
+  } else if (options_.tapePath.empty()) {
+    return;  // a snapshot's tape is started by its loader
   } else if (typed_ && host_.Frames() - typedFrame_ >= PLAY_WAIT_FRAMES) {
     const bool pressed = options_.pressPlay ? options_.pressPlay(host_) : Succeeded(host_.RunCommandForKey(KEY_F7));
     if (pressed) report_.playedBy = PlayedBy::PlayCommand;

@@ -24,6 +24,7 @@ ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options))
   registry_.AddObject(HOST_OBJECT_DEVICE, display_.get());
   sound_.KeepPlayedSound(options_.keepSound);
   media_ = std::make_unique<MediaHost>(&registry_, compression_, spec_->model);
+  media_->BlockAutoLoad(!options_.autoLoad);
   SetSpeechUnit(options_.speechUnit);
   shell_ = std::make_unique<HostShell>(&settings_, &registry_);
   snapshots_ = std::make_unique<SnapshotHandler>(

@@ -31,6 +31,9 @@ struct HostOptions {
   std::string romFolder;
   std::string romPath = REELBOX_DEFAULT_ROM;
   bool speechUnit = false;  // the speech unit is fitted and enabled
+  // Lets the plug-in auto-load freshly opened tapes; blocked otherwise, as the
+  // snapshots it hands over need the machine's original ROMs.
+  bool autoLoad = false;
   std::string pluginPath;
   // When set, the plug-in object is made through this function instead of
   // the library at pluginPath.

@@ -18,6 +18,7 @@
 #include "host/sha256.h"
 #include "host/tap_image.h"
 #include "tape/tape_opener.h"
+#include "tools/auto_load_options.h"
 #include "tools/block_listing.h"
 #include "tools/machine_options.h"
 
@@ -36,6 +37,7 @@ struct RunArguments {
   std::string pluginPath = REELBOX_PLUGIN_PATH;
   std::string romPath = REELBOX_DEFAULT_ROM;
   tools::MachineArguments machine;
+  tools::AutoLoadArguments autoLoad;
   int fastLoading = -1;  // -1: the plug-in's own setting
   int flashLoading = -1;
   int edgeDetection = -1;
@@ -50,10 +52,10 @@ int Usage() {
                "                   [--edge-detection on|off] [--real-time] [--seconds N]\n"
                "                   [--png FILE] [--noise FILE.wav] [--json FILE] [--ram FILE]\n"
                "                   [--until-tape-end] [--settings FILE] [--plugin FILE] [--rom FILE]\n"
-               "%s"
+               "%s%s"
                "       reelbox list TAPE\n"
                "Without TAPE, run loads a built-in demonstration tape.\n",
-               tools::MachineUsage());
+               tools::MachineUsage(), tools::AutoLoadUsage());
   return 2;
 }
 
@@ -76,6 +78,8 @@ bool ParseValueOption(const std::string& name, const char* value, RunArguments* 
   if (name == "--edge-detection") return ParseSwitch(value, &args->edgeDetection);
   const tools::OptionResult machine = tools::ParseMachineOption(name, value, &args->machine);
   if (machine != tools::OptionResult::NotMine) return machine == tools::OptionResult::Taken;
+  const tools::OptionResult autoLoad = tools::ParseAutoLoadOption(name, value, &args->autoLoad);
+  if (autoLoad != tools::OptionResult::NotMine) return autoLoad == tools::OptionResult::Taken;
   if (name == "--seconds") {
     args->seconds = std::atof(value);
     return args->seconds > 0;
@@ -95,7 +99,8 @@ bool ParseValueOption(const std::string& name, const char* value, RunArguments* 
 bool ParseRunArguments(int argc, char** argv, RunArguments* args) {
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (tools::ParseMachineFlag(arg, &args->machine) == tools::OptionResult::Taken) {
+    if (tools::ParseMachineFlag(arg, &args->machine) == tools::OptionResult::Taken ||
+        tools::ParseAutoLoadFlag(arg, &args->autoLoad) == tools::OptionResult::Taken) {
       continue;
     } else if (arg == "--real-time") {
       args->realTime = true;
@@ -218,13 +223,20 @@ HostOptions HostOptionsFor(const RunArguments& args) {
 int Run(int argc, char** argv) {
   RunArguments args;
   if (!ParseRunArguments(argc, argv, &args)) return Usage();
-  const bool demo = args.tape.empty();
+  // A snapshot brings its own tape, if it has one.
+  const bool demo = args.tape.empty() && args.machine.snapshot.empty();
   const std::string tapePath = demo ? WriteDemoTape() : args.tape;
-  if (tapePath.empty()) {
+  if (demo && tapePath.empty()) {
     std::fprintf(stderr, "reelbox: cannot write the demonstration tape\n");
     return 1;
   }
-  ReferenceHost host(HostOptionsFor(args));
+  HostOptions hostOptions = HostOptionsFor(args);
+  std::string autoLoadError;
+  if (!tools::ApplyAutoLoadArguments(args.autoLoad, &hostOptions, &autoLoadError)) {
+    std::fprintf(stderr, "reelbox: %s\n", autoLoadError.c_str());
+    return 1;
+  }
+  ReferenceHost host(hostOptions);
   PresetPluginSettings(args, host.Settings());
   HResult result = host.Start();
   if (Failed(result)) {
@@ -243,7 +255,9 @@ int Run(int argc, char** argv) {
   load.progress = isatty(STDERR_FILENO) ? PrintProgress : nullptr;
   std::string bootError;
   tools::PrepareLoad(args.machine, &load, &bootError);
+  tools::PrepareAutoLoad(args.autoLoad, &load);
   const LoadReport report = RunLoad(host, load);
+  tools::ReleaseHeldKeys();
   if (load.progress) std::fprintf(stderr, "\r%72s\r", "");
   if (demo) std::remove(tapePath.c_str());
   if (report.exitReason == "open_failed") {
@@ -255,7 +269,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "reelbox: %s\n", bootError.c_str());
     return 1;
   }
-  const std::string tapeName = demo ? "built-in demonstration tape" : args.tape;
+  const std::string tapeName = demo ? "built-in demonstration tape" : args.tape.empty() ? "the snapshot's" : args.tape;
   PrintReport(report, tapeName);
   const bool saved = tools::SaveRequestedSnapshot(args.machine, host);
   return WriteOutputs(args, report, host, tapeName) && saved ? 0 : 1;

@@ -199,7 +199,8 @@ struct ICompressionService : IUnknown {
 
 // Receives the chunks of a snapshot being saved.
 struct ISnapshotWriter : IUnknown {
-  virtual HResult RB_CALL WriteChunk(std::uint32_t chunkId, const void* data, std::uint32_t size) = 0;  // 3
+  // 3: data is the whole chunk, its identifier and size field included; size counts every byte.
+  virtual HResult RB_CALL WriteChunk(std::uint32_t chunkId, const void* data, std::uint32_t size) = 0;
 };
 
 // The host's settings dialog.

@@ -1,5 +1,7 @@
 // IDevice: the emulation loop reaches the deck through these slots.
+#include "shell/module_state.h"
 #include "shell/tape_plugin.h"
+#include "snapshot/tape_snapshot.h"
 #include "ui/cassette_recorder.h"
 
 namespace reelbox {
@@ -27,10 +29,15 @@ HResult TapePlugin::DeviceSlot9(std::uintptr_t) { return RESULT_OK; }
 HResult TapePlugin::DeviceSlot10() { return RESULT_NOTIMPL; }
 HResult TapePlugin::DeviceSlot11() { return RESULT_NOTIMPL; }
 
-// The tape in snapshots arrives with snapshot support; until then no chunk is
-// written and none is read.
-HResult TapePlugin::SaveState(ISnapshotWriter*, IMediaHost*, std::uint32_t) { return RESULT_OK; }
-HResult TapePlugin::LoadState(const std::uint8_t*, IMediaHost*, std::uint32_t) { return RESULT_OK; }
+HResult TapePlugin::SaveState(ISnapshotWriter* writer, IMediaHost* media, std::uint32_t flags) {
+  const TapeSaveOptions options{embedTape != 0, warnEmbedLargeFiles != 0, shell, moduleInstance};
+  return SaveTapeChunk(recorderWindow, deck.blockIndex, options, writer, media, flags);
+}
+
+HResult TapePlugin::LoadState(const std::uint8_t* chunk, IMediaHost* media, std::uint32_t flags) {
+  const TapeLoadTarget target{this, shell, moduleInstance, &recorderWindow, &deck, &blockList};
+  return LoadTapeChunk(chunk, target, media, flags);
+}
 
 HResult TapePlugin::DeviceSlot14(std::uintptr_t, std::uintptr_t, std::uintptr_t) { return RESULT_FAIL; }
 HResult TapePlugin::DeviceSlot15(std::uintptr_t, std::uintptr_t, std::uintptr_t) { return RESULT_NOTIMPL; }

@@ -1,7 +1,9 @@
 // Opening a tape file: the reader fills the list, then the window, the deck,
 // automatic loading and the host are brought up to date.
 #include "platform/key_state.h"
+#include "shell/module_state.h"
 #include "shell/tape_plugin.h"
+#include "snapshot/tape_snapshot.h"
 #include "tape/tape_opener.h"
 #include "ui/cassette_recorder.h"
 
@@ -33,8 +35,7 @@ HResult TapePlugin::OpenMedia(const char* path, IMediaHost* media, std::uint32_t
 
   const AutoLoadKind kind = blockList.AnalyseForAutoLoad();
   if (kind != None && recorderWindow != nullptr && recorderWindow->autoLoad && !platform::IsShiftKeyDown()) {
-    // Loading without typing arrives with the built-in snapshots; until then
-    // the tape waits for LOAD "" and auto play.
+    AutoLoad(media, kind == Code, moduleInstance, blockList, recorderWindow);
   }
 
   if (media != nullptr) {

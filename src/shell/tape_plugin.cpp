@@ -6,6 +6,7 @@
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
 #include "shell/module_state.h"
+#include "snapshot/tape_snapshot.h"
 #include "ui/cassette_recorder.h"
 
 namespace reelbox {
@@ -29,8 +30,7 @@ TapePlugin::~TapePlugin() {
     shell->SetSettingDword(SETTINGS_KEY, "Warn Embed Large Files", warnEmbedLargeFiles);
     SafeRelease(shell);
   }
-  // Emptying the private tape folder of extracted snapshot tapes comes with
-  // snapshot support; nothing is extracted before it exists.
+  EmptyPrivateTapeFolder();
   --liveObjectCount;
   if (recorderWindow != nullptr) recorderWindow->ForgetOwner();
   // deck and blockList are destroyed next, in that order (members in reverse).

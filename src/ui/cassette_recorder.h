@@ -27,6 +27,12 @@ class CassetteRecorder {
   // Shows a new tape (path), or no tape (null).
   void TapeLoaded(const char* path);
 
+  // Shows which block the deck is at.
+  void HighlightBlock(std::int32_t index);
+  // The Play command: queues Play, and offers to switch off the external
+  // audio source when it would hide the tape.
+  void Play();
+
   // Any thread: queues a command for the deck.
   bool PostCommand(std::uint32_t code, std::uint32_t arg1, std::uint32_t arg2);
   // Emulation thread, at frame start: runs the queued commands on the deck.

@@ -117,8 +117,30 @@ class FakeHostShell final : public CountedFake<IHostShell> {
   std::uint32_t lastCommandId = 40000;
 };
 
+// A compression service that compresses nothing: enough for tapes stored plain.
+class FakeCompressionService final : public CountedFake<ICompressionService> {
+ public:
+  HResult RB_CALL Decompress(const void*, std::uint32_t, void*, std::uint32_t*) override { return RESULT_NOTIMPL; }
+  HResult RB_CALL OpenInflateReader(NativeFileHandle, std::uint32_t, IInflateReader**) override {
+    return RESULT_NOTIMPL;
+  }
+  HResult RB_CALL CompressionSlot5() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL CompressionSlot6() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL CompressionSlot7() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL Compress(const void*, std::uint32_t, void*, std::uint32_t*) override { return RESULT_NOTIMPL; }
+};
+
 class FakeMediaHost final : public CountedFake<IMediaHost> {
  public:
+  // Hands out compression when it is set.
+  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
+    if (riid != IID_ICompressionService || compression == nullptr) {
+      return CountedFake<IMediaHost>::QueryInterface(riid, out);
+    }
+    compression->AddRef();
+    *out = compression;
+    return RESULT_OK;
+  }
   HResult RB_CALL MediaHostSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL MediaHostSlot5() override { return RESULT_NOTIMPL; }
@@ -135,6 +157,7 @@ class FakeMediaHost final : public CountedFake<IMediaHost> {
   HResult RB_CALL MediaHostSlot10() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetModel() override { return MODEL_48K; }
 
+  ICompressionService* compression = nullptr;
   std::vector<std::string> opened;
   std::vector<std::uint32_t> notified;
 };

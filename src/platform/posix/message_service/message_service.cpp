@@ -1,5 +1,6 @@
 #include "platform/posix/message_service/message_service.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <unordered_map>
@@ -35,6 +36,7 @@ struct MessageService {
   void* observerContext = nullptr;
   rb_dialog_handler dialogHandler = nullptr;
   void* dialogContext = nullptr;
+  std::atomic<std::uint32_t> keysDown{0};
 };
 
 MessageService& Service() {
@@ -159,3 +161,7 @@ RB_EXPORT std::intptr_t rb_show_dialog(const rb_dialog* dialog) {
   if (handler == nullptr) return dialog->defaultAnswer;
   return handler(context, dialog);
 }
+
+RB_EXPORT void rb_set_keys_down(std::uint32_t keys) { Service().keysDown = keys; }
+
+RB_EXPORT std::uint32_t rb_keys_down(void) { return Service().keysDown; }

@@ -40,8 +40,9 @@ enum rb_dialog_kind : std::uint32_t {
   RB_DIALOG_MESSAGE_BOX = 1,  // text, caption, style (MB_* flags); answer: an ID* value
   RB_DIALOG_MESSAGE = 2,      // a tape's message: text, value = block index, style = seconds shown
   RB_DIALOG_CHOICE = 3,       // a list to choose from: items; answer: the index chosen, or -1 for Cancel
-  RB_DIALOG_OPEN_FILE = 4,    // a file to open: text = suggested folder, caption = filter; answer: 1 when
-                              // the handler wrote a path into buffer (bufferSize bytes), else 0
+  RB_DIALOG_OPEN_FILE = 4,    // a file to open: text = suggested folder, caption = filter patterns
+                              // ("*.tap;*.tzx"), items[0] = their description; answer: 1 when the
+                              // handler wrote a path into buffer (bufferSize bytes), else 0
 };
 
 typedef struct rb_dialog {
@@ -64,4 +65,9 @@ void rb_set_dialog_handler(rb_dialog_handler handler, void* context);
 // Asks the handler (without holding any lock, so it may dispatch messages);
 // dialog->defaultAnswer when none is set.
 std::intptr_t rb_show_dialog(const rb_dialog* dialog);
+
+// The keyboard's modifier keys as the host holds them down (RB_KEY_* bits).
+enum rb_key : std::uint32_t { RB_KEY_SHIFT = 1, RB_KEY_CONTROL = 2 };
+void rb_set_keys_down(std::uint32_t keys);
+std::uint32_t rb_keys_down(void);
 }

@@ -1,0 +1,430 @@
+// The TAPE chunk and auto-load against the reference host's own shell,
+// registry, media host, settings and zlib service; the plug-in is linked in.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/compression_service.h"
+#include "host/host_shell.h"
+#include "host/media_host.h"
+#include "host/snapshot_handler.h"
+#include "platform/message_box.h"
+#include "platform/posix/message_service/message_service.h"
+#include "platform/window_messages.h"
+#include "resources/snapshot_resources.h"
+#include "shell/tape_plugin.h"
+#include "snapshot/tape_chunk.h"
+#include "ui/cassette_recorder.h"
+#include "unit/tape_files.h"
+
+extern "C" reelbox::HResult RB_CALL CreateInstance(reelbox::IUnknown* outer, const reelbox::Guid& riid, void** out);
+
+namespace reelbox::host {
+namespace {
+
+using test::Bytes;
+namespace fs = std::filesystem;
+
+// The snapshot writer's side: keeps every chunk handed to it.
+class ChunkCollector final : public ISnapshotWriter {
+ public:
+  HResult RB_CALL QueryInterface(const Guid&, void**) override { return RESULT_NOINTERFACE; }
+  std::uint32_t RB_CALL AddRef() override { return 1; }
+  std::uint32_t RB_CALL Release() override { return 1; }
+  HResult RB_CALL WriteChunk(std::uint32_t id, const void* data, std::uint32_t size) override {
+    ids.push_back(id);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    chunks.emplace_back(bytes, bytes + size);
+    return RESULT_OK;
+  }
+  std::vector<std::uint32_t> ids;
+  std::vector<Bytes> chunks;
+};
+
+// Answers the plug-in's questions for the person: message boxes with
+// messageAnswer, the open-file dialog with fileToChoose (empty: Cancel).
+struct DialogScript {
+  std::int32_t messageAnswer = platform::ANSWER_NO;
+  std::string fileToChoose;
+  std::vector<std::string> asked;  // texts of message boxes, "open:<folder>" for the dialog
+
+  static std::intptr_t Answer(void* context, const rb_dialog* dialog) {
+    auto* script = static_cast<DialogScript*>(context);
+    if (dialog->kind == RB_DIALOG_OPEN_FILE) {
+      script->asked.push_back(std::string("open:") + dialog->text);
+      if (script->fileToChoose.empty()) return 0;
+      std::snprintf(dialog->buffer, dialog->bufferSize, "%s", script->fileToChoose.c_str());
+      return 1;
+    }
+    script->asked.push_back(dialog->text);
+    return script->messageAnswer;
+  }
+};
+
+const Bytes PROGRAM_HEADER = test::HeaderData(0, "LOADER", 30, 10, 30);
+const Bytes THREE_BLOCK_TZX = test::Concat({test::TzxHeader(), test::Standard(PROGRAM_HEADER),
+                                            test::Standard(test::DataBlockData(0xFF, 2000)), test::Pause(100)});
+const Bytes AUTOSTART_TAP =
+    test::Concat({test::TapRecord(PROGRAM_HEADER), test::TapRecord(test::DataBlockData(0xFF, 30))});
+
+Bytes NoiseBytes(std::size_t count) {
+  std::mt19937 random(7);
+  Bytes bytes(count);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+// The plug-in with its recorder window, on the reference host's objects; the
+// private tape folder under a scratch data home.
+class TapeSnapshot : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_DATA_HOME", folder.PathOf("data").c_str(), 1);
+    rb_set_dialog_handler(&DialogScript::Answer, &script);
+  }
+  void TearDown() override {
+    while (!plugins.empty()) Drop();
+    rb_set_dialog_handler(nullptr, nullptr);
+    rb_set_keys_down(0);
+    compression->Release();
+  }
+
+  // A new plug-in object whose window read the settings as they are now.
+  TapePlugin* Make() {
+    void* out = nullptr;
+    EXPECT_EQ(RESULT_OK, CreateInstance(nullptr, IID_IToolWindow, &out));
+    auto* tool = static_cast<IToolWindow*>(out);
+    EXPECT_EQ(RESULT_OK, tool->Create(shell.GetMainWindow(), &shell));
+    plugins.push_back(static_cast<TapePlugin*>(tool));
+    return plugins.back();
+  }
+  // Destroys the newest plug-in object as the host does: window, then object.
+  void Drop() {
+    TapePlugin* plugin = plugins.back();
+    plugins.pop_back();
+    if (plugin->RecorderWindow() != nullptr) platform::DestroyMessageWindow(plugin->RecorderWindow()->Window());
+    static_cast<IToolWindow*>(plugin)->Release();
+  }
+  void SetEmbedding(std::uint32_t embed, std::uint32_t warn) {
+    settings.SetDword(SETTINGS_KEY, "Embed", embed);
+    settings.SetDword(SETTINGS_KEY, "Warn Embed Large Files", warn);
+  }
+  // Saves the plug-in's state; the one chunk written, or empty.
+  Bytes Save(TapePlugin* plugin, HResult expected = RESULT_OK) {
+    ChunkCollector writer;
+    EXPECT_EQ(expected, plugin->SaveState(&writer, &media, 0));
+    EXPECT_LE(writer.chunks.size(), 1u);
+    return writer.chunks.empty() ? Bytes{} : writer.chunks[0];
+  }
+  // The chunk saved for the file at path with embedTape set to embed; open
+  // makes it the plug-in's tape, else the window only names it.
+  Bytes SavedChunk(const std::string& path, std::uint32_t embed, bool open) {
+    SetEmbedding(embed, 0);
+    TapePlugin* plugin = Make();
+    if (open) {
+      EXPECT_EQ(RESULT_OK, plugin->OpenMedia(path.c_str(), &media, 0));
+    } else {
+      plugin->RecorderWindow()->TapeLoaded(path.c_str());
+    }
+    Bytes chunk = Save(plugin);
+    Drop();
+    return chunk;
+  }
+  std::string TapeFolder() const { return folder.PathOf("data") + "/Kestrelix/Reelbox/"; }
+  std::vector<std::string> FolderFiles() const {
+    std::vector<std::string> names;
+    if (!fs::is_directory(TapeFolder())) return names;
+    for (const auto& entry : fs::directory_iterator(TapeFolder())) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  test::ScratchFolder folder;
+  DialogScript script;
+  SettingsStore settings;
+  HostRegistry registry;
+  HostShell shell{&settings, &registry};
+  ICompressionService* compression = CreateCompressionService();
+  MediaHost media{&registry, compression, MODEL_48K};
+  std::vector<TapePlugin*> plugins;
+};
+
+TEST_F(TapeSnapshot, SavingLinksOrEmbedsAsTheSettingsAndTheFileSay) {
+  const Bytes noise = NoiseBytes(3000);
+  const struct {
+    const char* name;
+    const Bytes* bytes;
+    std::uint32_t embed, warn;
+    std::int32_t answer;
+    bool asks;
+    std::uint16_t flags;  // 0 linked, 1 embedded plain, 3 embedded compressed
+  } cases[] = {
+      {"game.tzx", &THREE_BLOCK_TZX, 0, 1, 0, false, 0},
+      {"game.TZX", &THREE_BLOCK_TZX, 1, 1, 0, false, 3},
+      {"noise.tap", &noise, 1, 1, 0, false, 1},
+      {"song.wav", &THREE_BLOCK_TZX, 1, 1, platform::ANSWER_NO, true, 0},
+      {"song.wav", &THREE_BLOCK_TZX, 1, 1, platform::ANSWER_YES, true, 3},
+      {"song.wav", &THREE_BLOCK_TZX, 1, 0, 0, false, 3},
+      {"~zxA1B2.wav", &THREE_BLOCK_TZX, 0, 1, platform::ANSWER_NO, false, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + std::string(" embed ") + std::to_string(c.embed) + " warn " + std::to_string(c.warn));
+    SetEmbedding(c.embed, c.warn);
+    script.asked.clear();
+    script.messageAnswer = c.answer;
+    TapePlugin* plugin = Make();
+    const std::string path = folder.Write(c.name, *c.bytes);
+    plugin->RecorderWindow()->TapeLoaded(path.c_str());  // any file: saving does not read it as a tape
+    const Bytes chunk = Save(plugin);
+    ASSERT_GE(chunk.size(), TAPE_CHUNK_HEADER);
+    EXPECT_EQ(c.asks ? 1u : 0u, script.asked.size());
+    TapeChunk fields;
+    ASSERT_EQ(RESULT_OK, ParseTapeChunk(chunk.data(), &fields));
+    EXPECT_EQ(chunk.size(), 8 + GetU32(chunk.data() + TAPE_AT_SIZE));
+    EXPECT_EQ(c.flags, fields.flags);
+    EXPECT_STRCASEEQ(std::strrchr(c.name, '.') + 1, fields.extension);
+    if (c.flags == 0) {
+      EXPECT_EQ(0u, fields.uncompressedSize);
+      EXPECT_EQ(path, fields.LinkedPath());
+    } else {
+      EXPECT_EQ(c.bytes->size(), fields.uncompressedSize);
+      Bytes unpacked(fields.uncompressedSize);
+      uLongf size = unpacked.size();
+      if (fields.Compressed()) {
+        EXPECT_LT(fields.storedLength, fields.uncompressedSize);
+        EXPECT_EQ(Z_OK, uncompress(unpacked.data(), &size, fields.data, fields.storedLength));
+      } else {
+        unpacked.assign(fields.data, fields.data + fields.storedLength);
+      }
+      EXPECT_EQ(*c.bytes, unpacked);
+    }
+    Drop();
+  }
+}
+
+TEST_F(TapeSnapshot, SavingRefusesWhatItCannotDo) {
+  TapePlugin* plugin = Make();
+  EXPECT_TRUE(Save(plugin).empty());  // no tape: nothing written, success
+  const std::string path = folder.Write("gone.tzx", THREE_BLOCK_TZX);
+  ASSERT_EQ(RESULT_OK, plugin->OpenMedia(path.c_str(), &media, 0));
+  ChunkCollector writer;
+  EXPECT_EQ(RESULT_NOTIMPL, plugin->SaveState(&writer, &media, 1));
+  fs::remove(path);
+  EXPECT_TRUE(Save(plugin, static_cast<HResult>(0x80070002u)).empty());
+  EXPECT_TRUE(writer.chunks.empty());
+}
+
+// Saved at block 2, loaded into a new plug-in object: the same tape at the
+// same block, auto-load held off; a tape that came out of a snapshot is
+// embedded again; the private folder is emptied when the object goes.
+TEST_F(TapeSnapshot, RoundTripResumesAtTheSameBlock) {
+  for (std::uint32_t embed : {0u, 1u}) {
+    SCOPED_TRACE(embed ? "embedded" : "linked");
+    SetEmbedding(embed, 1);
+    const std::string path = folder.Write("game.tzx", THREE_BLOCK_TZX);
+    TapePlugin* saver = Make();
+    ASSERT_EQ(RESULT_OK, saver->OpenMedia(path.c_str(), &media, 0));
+    saver->Deck().GoToBlock(2);
+    const Bytes chunk = Save(saver);
+
+    SetEmbedding(0, 1);
+    TapePlugin* loader = Make();
+    ASSERT_EQ(1u, loader->RecorderWindow()->autoLoad);
+    loader->RecorderWindow()->DrainCommands(loader->Deck());
+    ASSERT_EQ(RESULT_OK, loader->LoadState(chunk.data(), &media, 0));
+    EXPECT_EQ(2, loader->Deck().blockIndex);
+    EXPECT_EQ(2, loader->RecorderWindow()->shownBlock);
+    EXPECT_EQ(1u, loader->RecorderWindow()->autoLoad);
+    EXPECT_EQ(0u, loader->RecorderWindow()->Queue().CommandCount());  // a self-starting tape, not started
+    const std::string opened = loader->RecorderWindow()->tapePath;
+    if (embed == 0) {
+      EXPECT_EQ(path, opened);
+      continue;
+    }
+    EXPECT_EQ(TapeFolder(), opened.substr(0, TapeFolder().size()));
+    EXPECT_EQ("~zx", fs::path(opened).filename().string().substr(0, 3));
+    EXPECT_EQ(".tzx", fs::path(opened).extension());
+    std::ifstream in(opened, std::ios::binary);
+    EXPECT_EQ(THREE_BLOCK_TZX, Bytes(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_EQ(1u, loader->RecorderWindow()->recordDisabled);
+    TapeChunk again;
+    const Bytes resaved = Save(loader);  // embedTape is 0 now
+    ASSERT_EQ(RESULT_OK, ParseTapeChunk(resaved.data(), &again));
+    EXPECT_TRUE(again.Embedded());
+    while (!plugins.empty()) Drop();
+    EXPECT_TRUE(fs::is_directory(TapeFolder()));
+    EXPECT_TRUE(FolderFiles().empty());
+  }
+}
+
+// A chunk whose fields disagree is refused and leaves nothing in the folder.
+TEST_F(TapeSnapshot, HostileChunksAreRefused) {
+  const std::string path = folder.Write("game.tzx", THREE_BLOCK_TZX);
+  const std::string noise = folder.Write("noise.tap", NoiseBytes(200));
+  const Bytes compressed = SavedChunk(path, 1, true);
+  const Bytes stored = SavedChunk(noise, 1, false);
+  const Bytes link = SavedChunk(path, 0, false);
+  ASSERT_EQ(3u, GetU16(compressed.data() + TAPE_AT_FLAGS));
+  ASSERT_EQ(1u, GetU16(stored.data() + TAPE_AT_FLAGS));
+
+  const HResult badData = static_cast<HResult>(0x8007000Du);
+  const struct {
+    const char* what;
+    const Bytes* base;
+    std::size_t at;
+    std::uint32_t value;
+    int width;  // 0: value added to the u32 there; 1, 2, 4: value written; 16: the byte repeated
+    HResult expected;
+  } cases[] = {
+      {"size field one more than the data", &compressed, TAPE_AT_SIZE, 1, 0, TAPE_E_BADFORMAT},
+      {"stored length one less", &compressed, TAPE_AT_STORED, static_cast<std::uint32_t>(-1), 0, TAPE_E_BADFORMAT},
+      {"plain data shorter than the file", &stored, TAPE_AT_UNCOMPRESSED, 1, 0, TAPE_E_BADFORMAT},
+      {"plain data longer than the file", &stored, TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(-1), 0,
+       TAPE_E_BADFORMAT},
+      {"corrupt compressed data", &compressed, TAPE_CHUNK_HEADER, 0xFF, 1, badData},
+      {"inflates past the stated size", &compressed, TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(-1), 0,
+       RESULT_FAIL},
+      {"inflates short of the stated size", &compressed, TAPE_AT_UNCOMPRESSED, 1, 0, TAPE_E_BADFORMAT},
+      {"states more than zlib can inflate to", &compressed, TAPE_AT_UNCOMPRESSED, 0x7FFFFFFF, 4, TAPE_E_BADFORMAT},
+      {"extension without its terminator", &compressed, TAPE_AT_EXTENSION, 'x', 16, TAPE_E_BADFORMAT},
+      {"extension naming another folder", &compressed, TAPE_AT_EXTENSION, 0x002F2E2E, 4, TAPE_E_BADFORMAT},
+      {"block number past the tape", &compressed, TAPE_AT_BLOCK, 3, 2, TAPE_E_BADFORMAT},
+      {"linked path without its NUL", &link, TAPE_CHUNK_HEADER + path.size(), 'x', 1, TAPE_E_BADFORMAT},
+      {"not a TAPE chunk", &compressed, 0, 0x45504154 + 1, 4, RESULT_OK},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes chunk = *c.base;
+    if (c.width == 0) {  // a change to the value there
+      PutU32(chunk.data() + c.at, GetU32(chunk.data() + c.at) + c.value);
+    } else if (c.width == 1) {
+      chunk[c.at] = static_cast<std::uint8_t>(c.value);
+    } else if (c.width == 16) {
+      std::memset(chunk.data() + c.at, static_cast<int>(c.value), 16);
+    } else if (c.width == 2) {
+      PutU16(chunk.data() + c.at, static_cast<std::uint16_t>(c.value));
+    } else {
+      PutU32(chunk.data() + c.at, c.value);
+    }
+    chunk.resize(8 + GetU32(chunk.data() + TAPE_AT_SIZE) + 64);  // the size field says where it ends
+    TapePlugin* loader = Make();
+    EXPECT_EQ(c.expected, loader->LoadState(chunk.data(), &media, 0));
+    if (c.expected == TAPE_E_BADFORMAT && c.at == TAPE_AT_BLOCK) {
+      EXPECT_EQ(1u, loader->RecorderWindow()->tapeInserted);  // refused after the tape was opened
+      EXPECT_EQ(2u, FolderFiles().size());                    // the tape and its name's reservation
+    } else {
+      EXPECT_EQ(0u, loader->RecorderWindow()->tapeInserted);
+      EXPECT_TRUE(FolderFiles().empty());
+    }
+    Drop();
+  }
+  TapePlugin* loader = Make();
+  EXPECT_EQ(RESULT_NOTIMPL, loader->LoadState(compressed.data(), &media, 2));
+}
+
+// A linked tape that has gone: the person is asked and may browse for it.
+TEST_F(TapeSnapshot, MissingLinkedTapeOffersToBrowse) {
+  SetEmbedding(0, 1);
+  const std::string moved = folder.Write("moved/game.tzx", THREE_BLOCK_TZX);
+  const std::string gone = folder.Write("game.tzx", THREE_BLOCK_TZX);
+  TapePlugin* saver = Make();
+  ASSERT_EQ(RESULT_OK, saver->OpenMedia(gone.c_str(), &media, 0));
+  const Bytes chunk = Save(saver);
+  fs::remove(gone);
+  settings.SetString("Settings", "Last Folder", "/last");
+
+  const struct {
+    std::int32_t answer;
+    const char* choose;
+    HResult expected;
+    std::size_t questions;
+    bool opened;
+  } cases[] = {
+      {platform::ANSWER_NO, "", RESULT_OK, 1, false},
+      {platform::ANSWER_YES, "", RESULT_OK, 2, false},
+      {platform::ANSWER_YES, "/no/such/tape.tzx", static_cast<HResult>(0x80070002u), 2, false},
+      {platform::ANSWER_YES, moved.c_str(), RESULT_OK, 2, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.choose);
+    script = DialogScript{c.answer, c.choose, {}};
+    TapePlugin* loader = Make();
+    EXPECT_EQ(c.expected, loader->LoadState(chunk.data(), &media, 0));
+    ASSERT_EQ(c.questions, script.asked.size());
+    EXPECT_NE(std::string::npos, script.asked[0].find("could not find '" + gone + "'"));
+    if (c.questions > 1) {
+      EXPECT_EQ("open:/last", script.asked[1]);
+    }
+    EXPECT_EQ(c.opened ? 1u : 0u, loader->RecorderWindow()->tapeInserted);
+    std::string lastFolder;
+    settings.GetString("Settings", "Last Folder", &lastFolder);
+    EXPECT_EQ(c.opened ? folder.PathOf("moved") : "/last", lastFolder);
+    Drop();
+  }
+}
+
+// Opening a self-starting tape has the host's .szx handler open the snapshot
+// for the machine and starts the tape, unless something holds auto-load off.
+TEST_F(TapeSnapshot, AutoLoadHandsOverTheMachinesSnapshotAndPlays) {
+  const std::string program = folder.Write("game.tap", AUTOSTART_TAP);
+  const std::string code =
+      folder.Write("code.tap", test::Concat({test::TapRecord(test::HeaderData(3, "SYS", 0x100, 0x5C00, 0)),
+                                             test::TapRecord(test::DataBlockData(0xFF, 0x100))}));
+  const std::string data = folder.Write("data.tap", test::TapRecord(test::DataBlockData(0xFF, 30)));
+  Bytes handed;
+  SnapshotHandler szx([&handed](const std::uint8_t* bytes, std::size_t size) {
+    handed.assign(bytes, bytes + size);
+    return RESULT_OK;
+  });
+  registry.AddObject(HOST_OBJECT_MEDIA_HANDLER, &szx);
+  const struct {
+    const char* what;
+    const std::string* tape;
+    std::uint32_t model, keys;
+    bool blocked, recording, windowAutoLoad;
+    std::uint32_t snapshot;  // 0: none handed over
+    bool plays;
+  } cases[] = {
+      {"48K program", &program, MODEL_48K, 0, false, false, true, 116, true},
+      {"48K code", &code, MODEL_48K, 0, false, false, true, 117, true},
+      {"48K with Ctrl: a 128K in 48 BASIC", &program, MODEL_48K, RB_KEY_CONTROL, false, false, true, 119, true},
+      {"+3", &program, MODEL_PLUS3, 0, false, false, true, 136, true},
+      {"+3 with Ctrl", &program, MODEL_PLUS3, RB_KEY_CONTROL, false, false, true, 135, true},
+      {"no snapshot for the machine", &program, 8, 0, false, false, true, 0, true},
+      {"a headerless data block", &data, MODEL_48K, 0, false, false, true, 0, false},
+      {"Shift held", &program, MODEL_48K, RB_KEY_SHIFT, false, false, true, 0, false},
+      {"the window's auto-load off", &program, MODEL_48K, 0, false, false, false, 0, false},
+      {"blocked by the host", &program, MODEL_48K, 0, true, false, true, 0, false},
+      {"input recording running", &program, MODEL_48K, 0, false, true, true, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    media.SetModel(c.model);
+    media.BlockAutoLoad(c.blocked);
+    registry.SetDword("replix.dll\\RZX_RECORDING", c.recording ? 1 : 0);
+    rb_set_keys_down(c.keys);
+    handed.clear();
+    TapePlugin* plugin = Make();
+    plugin->RecorderWindow()->autoLoad = c.windowAutoLoad ? 1 : 0;
+    plugin->RecorderWindow()->DrainCommands(plugin->Deck());
+    ASSERT_EQ(RESULT_OK, plugin->OpenMedia(c.tape->c_str(), &media, 0));
+    const void* expected = nullptr;
+    std::uint32_t size = 0;
+    if (c.snapshot != 0) {
+      ASSERT_TRUE(FindSnapshotResource(nullptr, c.snapshot, &expected, &size));
+    }
+    EXPECT_EQ(Bytes(static_cast<const std::uint8_t*>(expected), static_cast<const std::uint8_t*>(expected) + size),
+              handed);
+    EXPECT_EQ(c.plays ? 1u : 0u, plugin->RecorderWindow()->Queue().CommandCount());
+    Drop();
+  }
+}
+
+}  // namespace
+}  // namespace reelbox::host

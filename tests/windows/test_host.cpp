@@ -1,6 +1,10 @@
 #include "windows/test_host.h"
 
+// The common controls header needs windows.h before it.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <chrono>
 #include <cstring>
@@ -41,10 +45,10 @@ WindowsTestHost::WindowsTestHost() {
   menuBar_ = CreateMenu();
   toolsMenu_ = CreatePopupMenu();
   AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(toolsMenu_), "&Tools");
-  main_ = CreateWindowExA(0, MAIN_CLASS, "Kestrelix test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                          MAIN_WIDTH, MAIN_HEIGHT, nullptr, menuBar_, GetModuleHandleA(nullptr), this);
-  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0,
-                             0, 0, main_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  main_ = CreateWindowExA(0, MAIN_CLASS, "Kestrelix test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, MAIN_WIDTH,
+                          MAIN_HEIGHT, nullptr, menuBar_, GetModuleHandleA(nullptr), this);
+  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0,
+                             0, main_, nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, "Ready", main_, 1);
   paneWidths_.push_back(-1);
@@ -230,8 +234,8 @@ std::uint32_t WindowsTestHost::SetModalState(std::uint32_t modal) {
 }
 
 // An id the caller already holds from this host takes one more accelerator.
-HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32_t,
-                                    const HostAccelerator* accelerator, std::uint32_t* commandId) {
+HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
+                                    std::uint32_t* commandId) {
   if (commandId == nullptr) return RESULT_FAIL;
   if (*commandId < MENU_TOOLS_FIRST || *commandId >= nextCommandId_) *commandId = nextCommandId_++;
   if (text != nullptr) {
@@ -240,8 +244,8 @@ HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32
     commandTexts_[*commandId] = text;
   }
   if (accelerator != nullptr) {
-    acceleratorList_.push_back(ACCEL{static_cast<BYTE>(accelerator->modifiers), accelerator->key,
-                                     static_cast<WORD>(*commandId)});
+    acceleratorList_.push_back(
+        ACCEL{static_cast<BYTE>(accelerator->modifiers), accelerator->key, static_cast<WORD>(*commandId)});
     if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
     accelerators_ = CreateAcceleratorTableA(acceleratorList_.data(), static_cast<int>(acceleratorList_.size()));
   }

@@ -1,8 +1,12 @@
 // The recorder's window on Windows: the "CassetteRecorder" window class, its
 // procedure, and the common controls it holds (two toolbars, the list view
 // of the table of contents and the status bar).
+
+// The common controls header needs windows.h before it.
+// clang-format off
 #include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <new>
 
@@ -19,8 +23,7 @@ namespace {
 constexpr const char* WINDOW_CLASS = "CassetteRecorder";
 constexpr DWORD WINDOW_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD TOOLBAR_STYLE = WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER;
-constexpr DWORD LIST_STYLE =
-    WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
+constexpr DWORD LIST_STYLE = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
 constexpr DWORD STATUS_STYLE = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP;
 constexpr int COLUMN_CHARACTERS = 26;
 
@@ -167,7 +170,8 @@ class RecorderWindow final : public RecorderView {
     }
   }
   void CheckMenuItem(MenuHandle menu, std::uint32_t command, bool checked) override {
-    if (menu != nullptr) ::CheckMenuItem(static_cast<HMENU>(menu), command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+    if (menu != nullptr)
+      ::CheckMenuItem(static_cast<HMENU>(menu), command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   }
   void OwnerClientSize(WindowHandle owner, std::int32_t* width, std::int32_t* height) const override {
     RECT rect{};
@@ -274,9 +278,11 @@ class RecorderWindow final : public RecorderView {
     if (toolbar == nullptr) return nullptr;
     SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     int glyphs = 0;
-    for (const ButtonSpec& button : buttons) glyphs = button.command != 0 && button.glyph + 1 > glyphs ? button.glyph + 1 : glyphs;
+    for (const ButtonSpec& button : buttons)
+      glyphs = button.command != 0 && button.glyph + 1 > glyphs ? button.glyph + 1 : glyphs;
     TBADDBITMAP strip{module_, static_cast<UINT_PTR>(bitmap)};
-    const LRESULT first = SendMessageA(toolbar, TB_ADDBITMAP, static_cast<WPARAM>(glyphs), reinterpret_cast<LPARAM>(&strip));
+    const LRESULT first =
+        SendMessageA(toolbar, TB_ADDBITMAP, static_cast<WPARAM>(glyphs), reinterpret_cast<LPARAM>(&strip));
     TBBUTTON records[N] = {};
     for (std::size_t i = 0; i < N; ++i) {
       records[i].iBitmap = buttons[i].command != 0 ? static_cast<int>(first) + buttons[i].glyph : 0;

@@ -41,7 +41,8 @@ bool IsTransportCommand(std::uint32_t command) { return command >= ID_RECORD && 
 
 class RecorderWindow final : public RecorderView {
  public:
-  RecorderWindow(CassetteRecorder* recorder) : recorder_(recorder), module_(ModuleOrProgram(recorder->Instance())) {}
+  explicit RecorderWindow(CassetteRecorder* recorder)
+      : recorder_(recorder), module_(ModuleOrProgram(recorder->Instance())) {}
 
   bool Open(HWND owner) {
     RegisterWindowClass();

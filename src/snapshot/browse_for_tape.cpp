@@ -23,7 +23,7 @@ bool AskToBrowse(IHostShell* shell, ModuleHandle module, const char* path) {
   char format[256];
   char caption[64];
   LoadResourceString(module, IDS_TAPE_NOT_FOUND, format, sizeof format);
-  LoadResourceString(module, IDS_HOST_CAPTION, caption, sizeof caption);
+  LoadResourceString(module, IDS_CAPTION, caption, sizeof caption);
   const std::size_t size = sizeof format + std::strlen(path);
   std::unique_ptr<char[]> text(new (std::nothrow) char[size]);
   if (text == nullptr) return false;

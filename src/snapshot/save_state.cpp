@@ -31,7 +31,7 @@ bool ConfirmEmbedding(IHostShell* shell, ModuleHandle module, const char* name) 
   char format[512];
   char caption[64];
   LoadResourceString(module, IDS_EMBED_LARGE_FILE, format, sizeof format);
-  LoadResourceString(module, IDS_HOST_CAPTION, caption, sizeof caption);
+  LoadResourceString(module, IDS_CAPTION, caption, sizeof caption);
   std::unique_ptr<char[]> text(new (std::nothrow) char[sizeof format + std::strlen(name)]);
   if (text == nullptr) return false;
   std::snprintf(text.get(), sizeof format + std::strlen(name), format, name);

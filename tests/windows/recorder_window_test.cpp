@@ -122,7 +122,7 @@ POINT RowCentre(HWND list, int row) {
 
 // Waits, pumping messages, until the status bar's part shows text.
 bool WaitForStatus(WindowsTestHost& host, HWND status, int part, const std::string& text) {
-  for (int i = 0; i < 60 && StatusText(status, part) != text; ++i) host.Pump(50);
+  for (int i = 0; i < 200 && StatusText(status, part) != text; ++i) host.Pump(50);
   return StatusText(status, part) == text;
 }
 

@@ -3,6 +3,7 @@
 //
 //   reelbox run [TAPE] [options]   boot, LOAD "", play, report
 //   reelbox list TAPE              the blocks as the plug-in reads them
+//   reelbox save OUT [options]     SAVE a program onto a TAP or TZX file
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "host/tap_image.h"
 #include "tape/tape_opener.h"
 #include "tools/block_listing.h"
+#include "tools/save_command.h"
 
 using namespace reelbox;
 using namespace reelbox::host;
@@ -50,7 +52,10 @@ int Usage() {
                "                   [--png FILE] [--noise FILE.wav] [--json FILE] [--ram FILE]\n"
                "                   [--until-tape-end] [--settings FILE] [--plugin FILE] [--rom FILE]\n"
                "       reelbox list TAPE\n"
-               "Without TAPE, run loads a built-in demonstration tape.\n");
+               "       reelbox save OUT.tap|OUT.tzx [--program TAPE | --code START,LENGTH --from RAMFILE]\n"
+               "                    [--name NAME] [--json FILE] [--seconds N] [--plugin FILE] [--rom FILE]\n"
+               "Without TAPE, run loads a built-in demonstration tape; without --program or --code,\n"
+               "save saves the built-in demonstration program.\n");
   return 2;
 }
 
@@ -279,5 +284,6 @@ int List(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return List(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "save") == 0) return tools::SaveCommand(argc, argv);
   return Usage();
 }

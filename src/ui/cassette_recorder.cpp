@@ -4,6 +4,7 @@
 
 #include "engine/tape_deck.h"
 #include "platform/window_messages.h"
+#include "ui/recorded_blocks_writer.h"
 
 namespace reelbox {
 namespace {
@@ -78,6 +79,10 @@ void CassetteRecorder::OnTapeEvent(std::uint32_t code, MessageLParam value) {
       break;
     case TAPE_EVENT_STATE:
       shownState = static_cast<std::int32_t>(value);
+      break;
+    case TAPE_EVENT_RECORDED:
+      WriteRecordedBlocks(RecordingTarget{instance, host, window, tapePath, blockList, nullptr, nullptr},
+                          reinterpret_cast<TapeBlock**>(value));
       break;
     default:
       break;

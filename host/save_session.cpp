@@ -12,7 +12,7 @@ namespace {
 using WallClock = std::chrono::steady_clock;
 
 constexpr std::uint16_t SAVE_ROUTINE = 0x04C2;         // SA-BYTES
-constexpr std::uint16_t SAVE_ROUTINE_RETURN = 0x0553;  // the RET that ends it
+constexpr std::uint16_t SAVE_ROUTINE_RETURN = 0x0555;  // the RET that ends it
 constexpr std::uint32_t KEY_F7 = 0x76;
 constexpr std::uint32_t PROMPT_FRAMES = 10;  // frames between presses of a key for the save prompt
 constexpr std::uint32_t SETTLE_FRAMES = 25;  // frames after the last save, for the ROM to report
@@ -77,8 +77,9 @@ void SaveRun::WatchSaveRoutine() {
   });
 }
 
-// The SAVE command asks for a key before it saves: one is pressed now and
-// then until the save starts.
+// The SAVE command asks for a key before it saves: ENTER is pressed now and
+// then until the save starts. Not SPACE: with the save taking no time the key
+// is still down when the routine tests for BREAK.
 bool SaveRun::WaitForSaves() {
   const auto limit = static_cast<std::uint64_t>(options_.maxSeconds * TSTATES_PER_SECOND / FRAME_TSTATES);
   const std::uint64_t start = host_.Frames();
@@ -88,7 +89,7 @@ bool SaveRun::WaitForSaves() {
     const bool done = report_.savesRun >= options_.saves && !inside_;
     if (done && host_.Frames() - lastReturnFrame_ >= SETTLE_FRAMES) return true;
     if (!host_.Typing() && report_.savesRun == 0 && !inside_ && host_.Frames() - lastPress >= PROMPT_FRAMES) {
-      host_.Type(" ");
+      host_.Type("\n");
       lastPress = host_.Frames();
     }
   }

@@ -432,6 +432,19 @@ TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
   EXPECT_EQ(nullptr, empty->next);
 }
 
+TEST_F(SaveTrapTest, TheTrapIsInTheBasicRomOfEachMachine) {
+  const std::uint32_t romOfModel[] = {0, 0, 2, 4, 8, 8, 10, 12};
+  for (std::uint32_t model = 0; model < 8; ++model) {
+    harness.machine.model = model;
+    harness.machine.traps.clear();
+    harness.Deck().Record();
+    harness.Deck().Stop();
+    ASSERT_EQ(2u, harness.machine.traps.size()) << model;
+    EXPECT_EQ(romOfModel[model], harness.machine.traps[0].rom) << model;
+    EXPECT_EQ(romOfModel[model], harness.machine.traps[1].rom) << model;
+  }
+}
+
 TEST_F(SaveTrapTest, OtherAddressesAreIgnored) {
   harness.machine.registers[REG_PC] = 0x0555;
   harness.Device().ExecuteTrap(0x04D1);

@@ -1,0 +1,311 @@
+// Recording on the reference host with the real ROM: the save trap, quick
+// saves written together, and failed writes answered with Retry or Cancel.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "host/save_session.h"
+#include "host_fixture.h"
+#include "in_process_plugin.h"
+#include "platform/message_box.h"
+#include "platform/posix/message_service/message_service.h"
+
+namespace reelbox::host {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint16_t SAVE_ROUTINE = 0x04C2;
+constexpr std::uint16_t CALLER = 0x8000;
+
+struct SaveCall {
+  std::uint8_t flag;
+  std::uint16_t start;
+  std::uint16_t length;
+};
+
+// A header and its data, an empty save, then a second header and its data.
+const std::vector<SaveCall> QUICK_SAVES = {
+    {0x00, 0x9000, 17}, {0xFF, 0x9100, 40}, {0xFF, 0x9200, 0}, {0x00, 0x9300, 17}, {0xFF, 0x9400, 300}};
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool QueueCommand(ReferenceHost& host, std::uint32_t code) {
+  auto* plugin = static_cast<TapePlugin*>(host.Plugin().Device());
+  return plugin->RecorderWindow() != nullptr && plugin->RecorderWindow()->PostCommand(code, 0, 0);
+}
+
+// Ctrl+Alt+Space when the window offers it; else the Record button's command.
+bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host) || QueueCommand(host, CMD_RECORD); }
+
+// The file's record for a save: TAP [length][flag][bytes][checksum], TZX the
+// standard speed block with a pause of 1000 ms.
+Bytes RecordOf(ReferenceHost& host, const SaveCall& save, bool tzx) {
+  Bytes record = {static_cast<std::uint8_t>((save.length + 2) & 0xFF),
+                  static_cast<std::uint8_t>((save.length + 2) >> 8), save.flag};
+  std::uint8_t checksum = save.flag;
+  for (std::uint16_t i = 0; i < save.length; ++i) {
+    record.push_back(host.Cpu().Peek(static_cast<std::uint16_t>(save.start + i)));
+    checksum ^= record.back();
+  }
+  record.push_back(checksum);
+  if (tzx) record.insert(record.begin(), {0x10, 0xE8, 0x03});
+  return record;
+}
+
+Bytes RecordsOf(ReferenceHost& host, std::size_t count, bool tzx) {
+  Bytes records;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Bytes record = RecordOf(host, QUICK_SAVES[i], tzx);
+    records.insert(records.end(), record.begin(), record.end());
+  }
+  return records;
+}
+
+// A host at the BASIC prompt, with test bytes to save, a new tape file made
+// through the plug-in, and the Z80 routine that makes the quick saves.
+class RecordingHost {
+ public:
+  explicit RecordingHost(const std::string& folder, const char* name = "rec.tap")
+      : host(InProcessPluginOptions()), path(folder + "/" + name) {
+    ok = Succeeded(host.Start());
+    host.RunFrames(100);
+    for (std::uint16_t i = 0; i < 0x1000; ++i) host.Cpu().Poke(static_cast<std::uint16_t>(0x9000 + i), i * 7 + 3);
+    ok = ok && Succeeded(host.Plugin().Media()->CreateMedia(0, path.c_str(), &host.Media()));
+    PokeSaver();
+  }
+
+  Bytes Tape() const { return FileBytes(path); }
+  TapeBlockList& Blocks() { return static_cast<TapePlugin*>(host.Plugin().Device())->BlockList(); }
+  TapeDeck& Deck() { return static_cast<TapePlugin*>(host.Plugin().Device())->Deck(); }
+
+  // Calls the routine from the prompt, as USR would, and runs a frame.
+  void RunSaves() {
+    const std::uint16_t sp = static_cast<std::uint16_t>(host.Cpu().Register(regSP) - 2);
+    const std::uint16_t pc = host.Cpu().Register(regPC);
+    host.Cpu().Poke(sp, static_cast<std::uint8_t>(pc));
+    host.Cpu().Poke(static_cast<std::uint16_t>(sp + 1), static_cast<std::uint8_t>(pc >> 8));
+    host.Cpu().SetRegister(regSP, sp);
+    host.Cpu().SetRegister(regPC, CALLER);
+    host.RunFrame();
+  }
+
+  ReferenceHost host;
+  std::string path;
+  std::vector<std::uint16_t> returns;  // address after each CALL
+  bool ok = false;
+
+ private:
+  // LD IX,start; LD DE,length; LD A,flag; CALL SA-BYTES; ...; RET
+  void PokeSaver() {
+    Bytes code;
+    for (const SaveCall& save : QUICK_SAVES) {
+      const Bytes call = {0xDD,
+                          0x21,
+                          static_cast<std::uint8_t>(save.start),
+                          static_cast<std::uint8_t>(save.start >> 8),
+                          0x11,
+                          static_cast<std::uint8_t>(save.length),
+                          static_cast<std::uint8_t>(save.length >> 8),
+                          0x3E,
+                          save.flag,
+                          0xCD,
+                          SAVE_ROUTINE & 0xFF,
+                          SAVE_ROUTINE >> 8};
+      code.insert(code.end(), call.begin(), call.end());
+      returns.push_back(static_cast<std::uint16_t>(CALLER + code.size()));
+    }
+    code.push_back(0xC9);
+    for (std::size_t i = 0; i < code.size(); ++i) host.Cpu().Poke(static_cast<std::uint16_t>(CALLER + i), code[i]);
+  }
+};
+
+std::string ScratchFolder() {
+  char name[] = "/tmp/reelbox-recording-XXXXXX";
+  return mkdtemp(name) != nullptr ? std::string(name) : std::string();
+}
+
+class SaveTrapOnRom : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SaveTrapOnRom, QuickSavesArriveInOneWriteInOrderWithTheRegistersTheRomLeaves) {
+  REQUIRE_ROM();
+  RecordingHost rig(ScratchFolder(), GetParam());
+  ASSERT_TRUE(rig.ok);
+  const Bytes created = rig.Tape();
+  ASSERT_TRUE(PressRecord(rig.host));
+  rig.host.RunFrame();
+  struct After {
+    std::uint16_t af, ix, de, sp;
+  };
+  std::vector<After> after;
+  for (std::uint16_t address : rig.returns) {
+    rig.host.Machine().WatchExecution(address, [&] {
+      const Spectrum& cpu = rig.host.Cpu();
+      after.push_back({cpu.Register(regAF), cpu.Register(regIX), cpu.Register(regDE), cpu.Register(regSP)});
+    });
+  }
+  const std::uint16_t sp = rig.host.Cpu().Register(regSP);
+  rig.RunSaves();
+
+  ASSERT_EQ(QUICK_SAVES.size(), after.size());
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(1, after[i].af & 1) << i;  // carry: saved
+    EXPECT_EQ(QUICK_SAVES[i].start + QUICK_SAVES[i].length, after[i].ix) << i;
+    EXPECT_EQ(0xFFFF, after[i].de) << i;
+    EXPECT_EQ(sp - 2, after[i].sp) << i;  // only the routine's own return address is stacked
+  }
+  const bool tzx = std::string(GetParam()).find(".TZX") != std::string::npos;
+  Bytes expected = created;
+  const Bytes records = RecordsOf(rig.host, QUICK_SAVES.size(), tzx);
+  expected.insert(expected.end(), records.begin(), records.end());
+  EXPECT_EQ(expected, rig.Tape());
+  EXPECT_EQ(1u, rig.host.Tape().RecordedNotices());  // the others went with the first
+  EXPECT_EQ(static_cast<std::int32_t>(QUICK_SAVES.size()) + (tzx ? 1 : 0), rig.Blocks().GetCount());
+  EXPECT_EQ(nullptr, rig.Deck().recordedBlocks);
+  EXPECT_EQ(1u, rig.host.Shell().ModalState());
+  EXPECT_EQ(32512u, rb_cursor());  // the arrow is back
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, SaveTrapOnRom, ::testing::Values("quick.tap", "quick.TZX"));
+
+TEST(SaveTrapOnRom, ABasicProgramSavesAsAHeaderAndItsDataInNoTime) {
+  REQUIRE_ROM();
+  RecordingHost rig(ScratchFolder());
+  ASSERT_TRUE(rig.ok);
+  rig.host.Type("10 REM reelbox\n");
+  while (rig.host.Typing()) rig.host.RunFrame();
+  SaveOptions save;
+  save.tapePath = rig.path;
+  save.command = "SAVE \"prog\" LINE 10\n";
+  save.pressRecord = PressRecord;
+  save.pressStop = [](ReferenceHost& host) { return QueueCommand(host, CMD_STOP); };
+  const SaveReport report = RunSave(rig.host, save);
+
+  EXPECT_EQ("saved", report.exitReason);
+  EXPECT_FALSE(report.created);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_EQ(2u, report.savesRun);
+  EXPECT_LT(report.saveSeconds, 0.001);
+  const Bytes tape = rig.Tape();
+  ASSERT_GE(tape.size(), 21u + 4);
+  const Bytes header(tape.begin(), tape.begin() + 21);
+  const Bytes expectedStart = {19, 0, 0x00, 0x00, 'p', 'r', 'o', 'g', ' ', ' ', ' ', ' ', ' ', ' '};
+  EXPECT_EQ(expectedStart, Bytes(header.begin(), header.begin() + 14));
+  EXPECT_EQ(10, header[16] | header[17] << 8);  // autostart line
+  const std::size_t dataLength = tape[21] | tape[22] << 8;
+  EXPECT_EQ(0xFF, tape[23]);
+  EXPECT_EQ(21 + 2 + dataLength, tape.size());
+}
+
+TEST(SaveTrapOnRom, WhileStoppedThereIsNoTrapAndTheRomSavesAtItsOwnPace) {
+  REQUIRE_ROM();
+  RecordingHost rig(ScratchFolder());
+  ASSERT_TRUE(rig.ok);
+  for (const ExecutionTrap& trap : rig.host.Machine().Traps()) EXPECT_NE(0x04D0, trap.address);
+  bool returned = false;
+  rig.host.Machine().WatchExecution(rig.returns[0], [&] { returned = true; });
+  rig.RunSaves();
+  std::uint32_t frames = 1;
+  for (; !returned && frames < 1000; ++frames) rig.host.RunFrame();
+  EXPECT_TRUE(returned);
+  EXPECT_GT(frames, 150u);  // five seconds of header pilot tone alone
+  EXPECT_TRUE(rig.Tape().empty());
+  EXPECT_EQ(0u, rig.host.Tape().RecordedNotices());
+}
+
+// ---- failed writes, each in a child process as an ordinary user ----
+
+// The user's answer to the message box, after putting the cause right or not.
+struct FailureCase {
+  const char* name;
+  void (*cause)(const std::string& path);  // after Record is pressed
+  void (*remedy)(const std::string& path);
+  std::int32_t answer;
+  std::size_t recordsKept;  // of QUICK_SAVES, in the file and on the tape
+  const char* systemText;   // in the message
+};
+
+void MakeReadOnly(const std::string& path) { chmod(path.c_str(), 0444); }
+void MakeWritable(const std::string& path) { chmod(path.c_str(), 0644); }
+void Remove(const std::string& path) { unlink(path.c_str()); }
+void Recreate(const std::string& path) { std::ofstream(path, std::ios::trunc).flush(); }
+// Room for the first two records and three bytes of the third.
+void FillDisk(const std::string& path) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit = {40 + 2 + 2 + 17 + 2 + 2 + 3, RLIM_INFINITY};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  (void)path;
+}
+void FreeDisk(const std::string&) {
+  const rlimit limit = {RLIM_INFINITY, RLIM_INFINITY};
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+const FailureCase FAILURE_CASES[] = {
+    {"read-only, Retry", MakeReadOnly, MakeWritable, platform::ANSWER_RETRY, 5, "Permission denied"},
+    {"read-only, Cancel", MakeReadOnly, nullptr, platform::ANSWER_CANCEL, 0, "Permission denied"},
+    {"vanished, Retry", Remove, Recreate, platform::ANSWER_RETRY, 5, "No such file"},
+    {"disk full, Retry", FillDisk, FreeDisk, platform::ANSWER_RETRY, 5, "File too large"},
+    {"disk full, Cancel", FillDisk, nullptr, platform::ANSWER_CANCEL, 2, "File too large"},
+};
+
+struct Answerer {
+  const FailureCase* failure;
+  std::string path;
+  std::vector<std::string> texts;
+};
+
+std::intptr_t Answer(void* context, const rb_dialog* dialog) {
+  auto* answerer = static_cast<Answerer*>(context);
+  answerer->texts.push_back(std::string(dialog->caption) + "|" + dialog->text);
+  if (answerer->failure->remedy != nullptr) answerer->failure->remedy(answerer->path);
+  return dialog->style == (platform::MESSAGE_BOX_RETRY_CANCEL | platform::MESSAGE_BOX_ICON_ERROR)
+             ? answerer->failure->answer
+             : 0;
+}
+
+// Runs in the child; the exit code says whether all held.
+void RunFailureCase(const FailureCase& failure) {
+  if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::exit(3);
+  RecordingHost rig(ScratchFolder());
+  if (!rig.ok || !PressRecord(rig.host)) std::exit(4);
+  rig.host.RunFrame();
+  Answerer answerer{&failure, rig.path, {}};
+  rb_set_dialog_handler(Answer, &answerer);
+  failure.cause(rig.path);
+  rig.RunSaves();
+  rb_set_dialog_handler(nullptr, nullptr);
+  FreeDisk(rig.path);
+
+  const bool asked = answerer.texts.size() == 1 &&
+                     answerer.texts[0].find("Kestrelix|Kestrelix cannot update rec.tap.\n\n") == 0 &&
+                     answerer.texts[0].find(failure.systemText) != std::string::npos;
+  const bool file = rig.Tape() == RecordsOf(rig.host, failure.recordsKept, false);
+  const bool tape = rig.Blocks().GetCount() == static_cast<std::int32_t>(failure.recordsKept);
+  const bool freed = rig.Deck().recordedBlocks == nullptr;
+  if (!asked)
+    std::fprintf(stderr, "asked %zu times: %s\n", answerer.texts.size(),
+                 answerer.texts.empty() ? "" : answerer.texts[0].c_str());
+  std::fprintf(stderr, "file %d tape %d (%d blocks) freed %d\n", file, tape, rig.Blocks().GetCount(), freed);
+  std::exit(asked && file && tape && freed ? 0 : 1);
+}
+
+TEST(RecordingFailures, RetryWritesEveryBlockOnceAndCancelKeepsWholeRecordsOnly) {
+  REQUIRE_ROM();
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  for (const FailureCase& failure : FAILURE_CASES) {
+    EXPECT_EXIT(RunFailureCase(failure), ::testing::ExitedWithCode(0), "") << failure.name;
+  }
+}
+
+}  // namespace
+}  // namespace reelbox::host

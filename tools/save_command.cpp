@@ -19,6 +19,7 @@
 #include "host/reference_host.h"
 #include "host/save_session.h"
 #include "host/tap_image.h"
+#include "record/tape_file_writer.h"
 #include "tape/byte_cursor.h"
 #include "tape/tape_opener.h"
 #include "tools/block_listing.h"
@@ -226,7 +227,9 @@ bool WriteJson(const std::string& path, const std::string& tape, const SaveRepor
 int Report(const SaveArguments& args, const SaveReport& report, std::int32_t before) {
   TapeBlockList after;
   const std::int32_t count = CountBlocks(args.out, &after);
-  const std::int32_t firstNew = before < 0 ? 0 : before;
+  // A new TZX file starts with its text block, which was not recorded.
+  const std::int32_t made = RecordFormatOf(args.out.c_str()) == RecordFormat::Tzx ? 1 : 0;
+  const std::int32_t firstNew = report.created ? made : (before < 0 ? 0 : before);
   std::printf("tape:      %s (%s)\n", args.out.c_str(), report.created ? "created" : "appended to");
   for (std::int32_t i = firstNew; i < count; ++i) {
     std::printf("recorded:  %4d  %s\n", i + 1, DescribeBlock(*after.GetBlock(i)).c_str());

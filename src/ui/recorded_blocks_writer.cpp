@@ -56,7 +56,7 @@ void RefuseBlock(const RecordingTarget& target, const TapeBlock& block) {
   char text[2 * TEXT_MAX];
   char title[64];
   LoadResourceString(target.instance, IDS_BLOCK_TOO_LONG_FOR_TAP, format, sizeof format);
-  LoadResourceString(target.instance, IDS_MESSAGE_TITLE, title, sizeof title);
+  LoadResourceString(target.instance, IDS_CAPTION, title, sizeof title);
   const std::uint32_t saved = block.size > TURBO_OVERHEAD ? block.size - TURBO_OVERHEAD : 0;
   std::snprintf(text, sizeof text, format, static_cast<unsigned>(saved), FileNameOf(target.tapePath));
   platform::ShowMessageBox(MessageOwner(target), text, title,
@@ -138,7 +138,7 @@ std::int32_t ShowUpdateError(const RecordingTarget& target, std::int32_t error, 
   char title[64];
   platform::SystemErrorText(error, systemText, sizeof systemText);
   LoadResourceString(target.instance, IDS_CANNOT_UPDATE, format, sizeof format);
-  LoadResourceString(target.instance, IDS_MESSAGE_TITLE, title, sizeof title);
+  LoadResourceString(target.instance, IDS_CAPTION, title, sizeof title);
   std::snprintf(text, sizeof text, format, FileNameOf(target.tapePath), systemText);
   return platform::ShowMessageBox(MessageOwner(target), text, title, buttons | platform::MESSAGE_BOX_ICON_ERROR);
 }

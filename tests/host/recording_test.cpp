@@ -10,7 +10,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/load_session.h"
 #include "host/save_session.h"
+#include "host/tap_image.h"
 #include "host_fixture.h"
 #include "in_process_plugin.h"
 #include "platform/message_box.h"
@@ -75,13 +77,14 @@ Bytes RecordsOf(ReferenceHost& host, std::size_t count, bool tzx) {
 // through the plug-in, and the Z80 routine that makes the quick saves.
 class RecordingHost {
  public:
-  explicit RecordingHost(const std::string& folder, const char* name = "rec.tap")
+  explicit RecordingHost(const std::string& folder, const char* name = "rec.tap",
+                         const std::vector<SaveCall>& saves = QUICK_SAVES)
       : host(InProcessPluginOptions()), path(folder + "/" + name) {
     ok = Succeeded(host.Start());
     host.RunFrames(100);
     for (std::uint16_t i = 0; i < 0x1000; ++i) host.Cpu().Poke(static_cast<std::uint16_t>(0x9000 + i), i * 7 + 3);
     ok = ok && Succeeded(host.Plugin().Media()->CreateMedia(0, path.c_str(), &host.Media()));
-    PokeSaver();
+    PokeSaver(saves);
   }
 
   Bytes Tape() const { return FileBytes(path); }
@@ -106,9 +109,9 @@ class RecordingHost {
 
  private:
   // LD IX,start; LD DE,length; LD A,flag; CALL SA-BYTES; ...; RET
-  void PokeSaver() {
+  void PokeSaver(const std::vector<SaveCall>& saves) {
     Bytes code;
-    for (const SaveCall& save : QUICK_SAVES) {
+    for (const SaveCall& save : saves) {
       const Bytes call = {0xDD,
                           0x21,
                           static_cast<std::uint8_t>(save.start),
@@ -220,6 +223,77 @@ TEST(SaveTrapOnRom, WhileStoppedThereIsNoTrapAndTheRomSavesAtItsOwnPace) {
   EXPECT_GT(frames, 150u);  // five seconds of header pilot tone alone
   EXPECT_TRUE(rig.Tape().empty());
   EXPECT_EQ(0u, rig.host.Tape().RecordedNotices());
+}
+
+// The whole of memory saved at once does not fit a standard block: a TZX file
+// takes it as a turbo block, a TAP file refuses it and says so.
+TEST(SaveTrapOnRom, ASaveBeyondTheLengthFieldIsATurboBlockOnTzxAndRefusedOnTap) {
+  REQUIRE_ROM();
+  const std::string folder = ScratchFolder();
+  for (const char* name : {"long.tzx", "long.tap"}) {
+    RecordingHost rig(folder, name, {{0xFF, 0x0000, 0xFFFF}});
+    ASSERT_TRUE(rig.ok);
+    std::vector<std::string> boxes;
+    rb_set_dialog_handler(
+        [](void* context, const rb_dialog* dialog) -> std::intptr_t {
+          static_cast<std::vector<std::string>*>(context)->push_back(dialog->text);
+          return platform::ANSWER_OK;
+        },
+        &boxes);
+    ASSERT_TRUE(PressRecord(rig.host));
+    rig.host.RunFrame();
+    const std::size_t before = rig.Tape().size();
+    rig.RunSaves();
+    rb_set_dialog_handler(nullptr, nullptr);
+    const Bytes tape = rig.Tape();
+    if (std::string(name) == "long.tzx") {
+      EXPECT_TRUE(boxes.empty());
+      ASSERT_EQ(before + 1 + 18 + 0xFFFF + 2, tape.size());
+      EXPECT_EQ(0x11, tape[before]);
+      EXPECT_EQ(0x11, rig.Blocks().GetBlock(1)->id);
+    } else {
+      ASSERT_EQ(1u, boxes.size());
+      EXPECT_EQ(0u, boxes[0].find("A block of 65535 bytes is too long for a TAP file and was not written to long.tap."))
+          << boxes[0];
+      EXPECT_EQ(before, tape.size());
+      EXPECT_EQ(0, rig.Blocks().GetCount());
+    }
+  }
+}
+
+// The user's way round: the demonstration program merged from its tape,
+// Record pressed on its accelerator, SAVE typed; the tape then loads and runs.
+TEST(SaveTrapOnRom, TheDemonstrationProgramSavedOnATzxFileLoadsAndRunsAsItsOwnTape) {
+  REQUIRE_ROM();
+  const std::string folder = ScratchFolder();
+  const std::string demo = folder + "/demo.tap";
+  const std::string saved = folder + "/saved.tzx";
+  ASSERT_TRUE(DemoTape().Save(demo));
+  std::string screens[2];
+  {
+    ReferenceHost host(TestHostOptions());
+    ASSERT_TRUE(Succeeded(host.Start()));
+    LoadOptions merge;
+    merge.tapePath = demo;
+    merge.command = "MERGE \"\"\n";
+    ASSERT_EQ("tape_end", RunLoad(host, merge).exitReason);
+    SaveOptions save;
+    save.tapePath = saved;
+    save.command = "SAVE \"demo\" LINE 10\n";
+    const SaveReport report = RunSave(host, save);
+    ASSERT_EQ("saved", report.exitReason);  // Record came through Ctrl+Alt+Space
+    EXPECT_TRUE(report.created && report.stopped);
+    EXPECT_LT(report.saveSeconds, 0.001);
+  }
+  for (int i = 0; i < 2; ++i) {
+    ReferenceHost host(TestHostOptions());
+    ASSERT_TRUE(Succeeded(host.Start()));
+    LoadOptions load;
+    load.tapePath = i == 0 ? demo : saved;
+    ASSERT_EQ("tape_end", RunLoad(host, load).exitReason) << load.tapePath;
+    screens[i].assign(reinterpret_cast<const char*>(host.Cpu().Memory()) + 0x4000, 6912);
+  }
+  EXPECT_TRUE(screens[0] == screens[1]);
 }
 
 // ---- failed writes, each in a child process as an ordinary user ----

@@ -16,13 +16,10 @@
 #include <vector>
 
 #include "host/load_session.h"
+#include "host/recorder_window.h"
 #include "host/reference_host.h"
 #include "host/save_session.h"
 #include "host/tap_image.h"
-#include "record/tape_file_writer.h"
-#include "tape/byte_cursor.h"
-#include "tape/tape_opener.h"
-#include "tools/block_listing.h"
 
 namespace reelbox::tools {
 namespace {
@@ -47,11 +44,21 @@ struct SaveArguments {
   double seconds = 120.0;
 };
 
+const char SAVE_HELP[] =
+    "usage: reelbox save OUT.tap|OUT.tzx [options]\n"
+    "Boots the reference Spectrum, puts a program in memory, creates OUT through the plug-in (or opens it\n"
+    "to append), presses Record (Ctrl+Alt+Space), types SAVE, and presses Stop once the ROM has saved.\n"
+    "  --program TAPE             save the first program on TAPE (merged with MERGE \"\")\n"
+    "  --code START,LENGTH        save bytes instead, copied from the RAM image given with --from\n"
+    "  --from RAMFILE             a 48K RAM image, 0x4000 to 0xFFFF (as reelbox run --ram writes)\n"
+    "  --name NAME                the name on tape (default: the program's own, or \"code\")\n"
+    "  --json FILE                write a report: exit reason, times, the blocks recorded\n"
+    "  --seconds N                emulated time limit for the save (default 120)\n"
+    "  --plugin FILE, --rom FILE  the plug-in library and the 16K ROM\n"
+    "Without --program or --code, the built-in demonstration program is saved.\n";
+
 int SaveUsage() {
-  std::fprintf(stderr,
-               "usage: reelbox save OUT.tap|OUT.tzx [--program TAPE | --code START,LENGTH --from RAMFILE]\n"
-               "                    [--name NAME] [--json FILE] [--seconds N] [--plugin FILE] [--rom FILE]\n"
-               "Without --program or --code, the built-in demonstration program is saved.\n");
+  std::fputs(SAVE_HELP, stderr);
   return 2;
 }
 
@@ -112,23 +119,25 @@ bool ParseSaveArguments(int argc, char** argv, SaveArguments* args) {
   return true;
 }
 
-// The name and autostart line of a tape's first program header.
+// The name and autostart line of the first program header, from its row in
+// the recorder window: "Program: NAME" with " LINE n" when it starts itself.
 struct ProgramHeader {
   std::string name;
   std::uint16_t line = NO_AUTOSTART_LINE;
 };
 
-bool FirstProgramHeader(const std::string& tape, ProgramHeader* header) {
-  TapeBlockList list;
-  if (Failed(ReadTapeFile(list, FormatFromPath(tape.c_str()), tape.c_str(), nullptr))) return false;
-  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    const TapeBlock& block = *list.GetBlock(i);
-    // Standard block: id, pause, length, then flag 0, type 0, name, length, line.
-    if (block.id != 0x10 || block.size < 24 || block.data[5] != 0x00 || block.data[6] != 0x00) continue;
-    std::string name(reinterpret_cast<const char*>(block.data + 7), 10);
+bool FirstProgramHeader(ProgramHeader* header) {
+  const std::string prefix = "Program: ";
+  for (const RecorderRow& row : ReadRecorderWindow().rows) {
+    if (row.text.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string name = row.text.substr(prefix.size());
+    const std::size_t line = name.rfind(" LINE ");
+    if (line != std::string::npos) {
+      header->line = static_cast<std::uint16_t>(std::atoi(name.c_str() + line + 6));
+      name.erase(line);
+    }
     name.erase(name.find_last_not_of(' ') + 1);
     header->name = name;
-    header->line = ReadU16(block.data + 19);
     return true;
   }
   return false;
@@ -153,11 +162,6 @@ std::string WriteDemoTape() {
 // Merges the first program of tape into memory (MERGE does not run it) and
 // returns the SAVE statement that puts it on tape as it was.
 bool MergeProgram(ReferenceHost& host, const std::string& tape, const std::string& name, std::string* command) {
-  ProgramHeader header;
-  if (!FirstProgramHeader(tape, &header)) {
-    std::fprintf(stderr, "reelbox: %s holds no program\n", tape.c_str());
-    return false;
-  }
   LoadOptions load;
   load.tapePath = tape;
   load.command = "MERGE \"\"\n";
@@ -165,6 +169,11 @@ bool MergeProgram(ReferenceHost& host, const std::string& tape, const std::strin
   const LoadReport report = RunLoad(host, load);
   if (report.exitReason != "loaded" && report.exitReason != "tape_end") {
     std::fprintf(stderr, "reelbox: the program did not merge from %s (%s)\n", tape.c_str(), report.exitReason.c_str());
+    return false;
+  }
+  ProgramHeader header;
+  if (!FirstProgramHeader(&header)) {
+    std::fprintf(stderr, "reelbox: %s holds no program\n", tape.c_str());
     return false;
   }
   *command = "SAVE \"" + (name.empty() ? header.name : name) + "\"";
@@ -188,12 +197,6 @@ bool PokeCode(ReferenceHost& host, const SaveArguments& args, std::string* comma
   return true;
 }
 
-std::int32_t CountBlocks(const std::string& tape, TapeBlockList* list) {
-  if (access(tape.c_str(), F_OK) != 0) return 0;
-  if (Failed(ReadTapeFile(*list, FormatFromPath(tape.c_str()), tape.c_str(), nullptr))) return -1;
-  return list->GetCount();
-}
-
 std::string JsonText(const std::string& text) {
   std::string quoted = "\"";
   for (char c : text) {
@@ -203,8 +206,8 @@ std::string JsonText(const std::string& text) {
   return quoted + "\"";
 }
 
-bool WriteJson(const std::string& path, const std::string& tape, const SaveReport& report, const TapeBlockList& blocks,
-               std::int32_t firstNew) {
+bool WriteJson(const std::string& path, const std::string& tape, const SaveReport& report,
+               const std::vector<std::string>& recorded) {
   std::ofstream file(path, std::ios::trunc);
   file << "{\n"
        << "  \"tape\": " << JsonText(tape) << ",\n"
@@ -217,29 +220,26 @@ bool WriteJson(const std::string& path, const std::string& tape, const SaveRepor
        << "  \"recorded_notices\": " << report.recordedNotices << ",\n"
        << "  \"deck_stopped\": " << (report.stopped ? "true" : "false") << ",\n"
        << "  \"blocks_recorded\": [";
-  for (std::int32_t i = firstNew; i < blocks.GetCount(); ++i) {
-    file << (i > firstNew ? ",\n" : "\n") << "    " << JsonText(DescribeBlock(*blocks.GetBlock(i)));
-  }
-  file << (blocks.GetCount() > firstNew ? "\n  ]\n" : "]\n") << "}\n";
+  for (std::size_t i = 0; i < recorded.size(); ++i) file << (i > 0 ? ",\n" : "\n") << "    " << JsonText(recorded[i]);
+  file << (recorded.empty() ? "]\n" : "\n  ]\n") << "}\n";
   return static_cast<bool>(file);
 }
 
-int Report(const SaveArguments& args, const SaveReport& report, std::int32_t before) {
-  TapeBlockList after;
-  const std::int32_t count = CountBlocks(args.out, &after);
-  // A new TZX file starts with its text block, which was not recorded.
-  const std::int32_t made = RecordFormatOf(args.out.c_str()) == RecordFormat::Tzx ? 1 : 0;
-  const std::int32_t firstNew = report.created ? made : (before < 0 ? 0 : before);
+// The recorded blocks are the rows the recorder window gained.
+int Report(const SaveArguments& args, const SaveReport& report, std::size_t rowsBefore) {
+  const std::vector<RecorderRow> rows = ReadRecorderWindow().rows;
+  std::vector<std::string> recorded;
+  for (std::size_t i = rowsBefore; i < rows.size(); ++i) recorded.push_back(rows[i].text);
   std::printf("tape:      %s (%s)\n", args.out.c_str(), report.created ? "created" : "appended to");
-  for (std::int32_t i = firstNew; i < count; ++i) {
-    std::printf("recorded:  %4d  %s\n", i + 1, DescribeBlock(*after.GetBlock(i)).c_str());
+  for (std::size_t i = 0; i < recorded.size(); ++i) {
+    std::printf("recorded:  %4zu  %s\n", rowsBefore + i + 1, recorded[i].c_str());
   }
   std::printf("save:      %u call%s of the ROM's save routine, %.6f s emulated inside it\n", report.savesRun,
               report.savesRun == 1 ? "" : "s", report.saveSeconds);
   std::printf("time:      %.2f s emulated, %.2f s wall\n", report.emulatedSeconds, report.wallSeconds);
   std::printf("exit:      %s; deck %s\n", report.exitReason.c_str(), report.stopped ? "stopped" : "not stopped");
-  bool ok = report.exitReason == "saved" && count > firstNew;
-  if (!args.jsonPath.empty() && !WriteJson(args.jsonPath, args.out, report, after, firstNew)) {
+  bool ok = report.exitReason == "saved" && !recorded.empty();
+  if (!args.jsonPath.empty() && !WriteJson(args.jsonPath, args.out, report, recorded)) {
     std::fprintf(stderr, "reelbox: cannot write %s\n", args.jsonPath.c_str());
     ok = false;
   }
@@ -249,6 +249,12 @@ int Report(const SaveArguments& args, const SaveReport& report, std::int32_t bef
 }  // namespace
 
 int SaveCommand(int argc, char** argv) {
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      PrintSaveHelp();
+      return 0;
+    }
+  }
   SaveArguments args;
   if (!ParseSaveArguments(argc, argv, &args)) return SaveUsage();
   HostOptions options;
@@ -270,8 +276,12 @@ int SaveCommand(int argc, char** argv) {
   if (demo) std::remove(source.c_str());
   if (!ready) return 1;
 
-  TapeBlockList before;
-  const std::int32_t blocksBefore = CountBlocks(args.out, &before);
+  // Rows on the window once OUT is the tape, just before Record.
+  std::size_t rowsBefore = 0;
+  save.pressRecord = [&rowsBefore](ReferenceHost& recorder) {
+    rowsBefore = ReadRecorderWindow().rows.size();
+    return PressRecordAccelerator(recorder);
+  };
   std::printf("typed:     %s", save.command.c_str());
   const SaveReport report = RunSave(host, save);
   if (report.exitReason == "record_failed") {
@@ -281,7 +291,9 @@ int SaveCommand(int argc, char** argv) {
                  args.out.c_str(), static_cast<unsigned>(report.openResult));
     return 1;
   }
-  return Report(args, report, blocksBefore);
+  return Report(args, report, rowsBefore);
 }
+
+void PrintSaveHelp() { std::fputs(SAVE_HELP, stdout); }
 
 }  // namespace reelbox::tools

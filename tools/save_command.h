@@ -4,5 +4,6 @@
 namespace reelbox::tools {
 
 int SaveCommand(int argc, char** argv);
+void PrintSaveHelp();
 
 }  // namespace reelbox::tools

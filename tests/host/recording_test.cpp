@@ -14,7 +14,9 @@
 #include "host/save_session.h"
 #include "host/tap_image.h"
 #include "host_fixture.h"
+#include "host/recorder_window.h"
 #include "in_process_plugin.h"
+#include "shell/tape_plugin.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
 
@@ -41,13 +43,8 @@ Bytes FileBytes(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool QueueCommand(ReferenceHost& host, std::uint32_t code) {
-  auto* plugin = static_cast<TapePlugin*>(host.Plugin().Device());
-  return plugin->RecorderWindow() != nullptr && plugin->RecorderWindow()->PostCommand(code, 0, 0);
-}
-
-// Ctrl+Alt+Space when the window offers it; else the Record button's command.
-bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host) || QueueCommand(host, CMD_RECORD); }
+// Ctrl+Alt+Space, as the user presses Record.
+bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host); }
 
 // The file's record for a save: TAP [length][flag][bytes][checksum], TZX the
 // standard speed block with a pause of 1000 ms.
@@ -174,6 +171,7 @@ TEST_P(SaveTrapOnRom, QuickSavesArriveInOneWriteInOrderWithTheRegistersTheRomLea
   EXPECT_EQ(1u, rig.host.Tape().RecordedNotices());  // the others went with the first
   EXPECT_EQ(static_cast<std::int32_t>(QUICK_SAVES.size()) + (tzx ? 1 : 0), rig.Blocks().GetCount());
   EXPECT_EQ(nullptr, rig.Deck().recordedBlocks);
+  EXPECT_EQ(static_cast<std::size_t>(rig.Blocks().GetCount()), ReadRecorderWindow().rows.size());
   EXPECT_EQ(1u, rig.host.Shell().ModalState());
   EXPECT_EQ(32512u, rb_cursor());  // the arrow is back
 }
@@ -189,8 +187,6 @@ TEST(SaveTrapOnRom, ABasicProgramSavesAsAHeaderAndItsDataInNoTime) {
   SaveOptions save;
   save.tapePath = rig.path;
   save.command = "SAVE \"prog\" LINE 10\n";
-  save.pressRecord = PressRecord;
-  save.pressStop = [](ReferenceHost& host) { return QueueCommand(host, CMD_STOP); };
   const SaveReport report = RunSave(rig.host, save);
 
   EXPECT_EQ("saved", report.exitReason);

@@ -43,29 +43,18 @@ Bytes FileBytes(const std::string& path) {
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// Ctrl+Alt+Space, as the user presses Record.
-bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host); }
+bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host); }  // Ctrl+Alt+Space
 
-// The file's record for a save: TAP [length][flag][bytes][checksum], TZX the
-// standard speed block with a pause of 1000 ms.
-Bytes RecordOf(ReferenceHost& host, const SaveCall& save, bool tzx) {
-  Bytes record = {static_cast<std::uint8_t>((save.length + 2) & 0xFF),
-                  static_cast<std::uint8_t>((save.length + 2) >> 8), save.flag};
-  std::uint8_t checksum = save.flag;
-  for (std::uint16_t i = 0; i < save.length; ++i) {
-    record.push_back(host.Cpu().Peek(static_cast<std::uint16_t>(save.start + i)));
-    checksum ^= record.back();
-  }
-  record.push_back(checksum);
-  if (tzx) record.insert(record.begin(), {0x10, 0xE8, 0x03});
-  return record;
-}
-
+// The first count saves as the file holds them: TAP records, or for TZX the
+// same behind a standard speed block's id and 1000 ms pause.
 Bytes RecordsOf(ReferenceHost& host, std::size_t count, bool tzx) {
   Bytes records;
   for (std::size_t i = 0; i < count; ++i) {
-    const Bytes record = RecordOf(host, QUICK_SAVES[i], tzx);
-    records.insert(records.end(), record.begin(), record.end());
+    const SaveCall& save = QUICK_SAVES[i];
+    TapImage image;
+    image.AddBlock(save.flag, Bytes(host.Cpu().Memory() + save.start, host.Cpu().Memory() + save.start + save.length));
+    if (tzx) records.insert(records.end(), {0x10, 0xE8, 0x03});
+    records.insert(records.end(), image.Bytes().begin(), image.Bytes().end());
   }
   return records;
 }
@@ -109,19 +98,15 @@ class RecordingHost {
   void PokeSaver(const std::vector<SaveCall>& saves) {
     Bytes code;
     for (const SaveCall& save : saves) {
-      const Bytes call = {0xDD,
-                          0x21,
-                          static_cast<std::uint8_t>(save.start),
-                          static_cast<std::uint8_t>(save.start >> 8),
-                          0x11,
-                          static_cast<std::uint8_t>(save.length),
-                          static_cast<std::uint8_t>(save.length >> 8),
-                          0x3E,
-                          save.flag,
-                          0xCD,
-                          SAVE_ROUTINE & 0xFF,
-                          SAVE_ROUTINE >> 8};
-      code.insert(code.end(), call.begin(), call.end());
+      const auto word = [&code](std::uint16_t value) {
+        code.insert(code.end(), {std::uint8_t(value), std::uint8_t(value >> 8)});
+      };
+      code.insert(code.end(), {0xDD, 0x21});
+      word(save.start);
+      code.push_back(0x11);
+      word(save.length);
+      code.insert(code.end(), {0x3E, save.flag, 0xCD});
+      word(SAVE_ROUTINE);
       returns.push_back(static_cast<std::uint16_t>(CALLER + code.size()));
     }
     code.push_back(0xC9);

@@ -20,6 +20,7 @@
 #include "host/reference_host.h"
 #include "host/save_session.h"
 #include "host/tap_image.h"
+#include "tools/result_words.h"
 
 namespace reelbox::tools {
 namespace {
@@ -287,8 +288,9 @@ int SaveCommand(int argc, char** argv) {
   if (report.exitReason == "record_failed") {
     std::fprintf(stderr, "reelbox: the plug-in offers no Record command on Ctrl+Alt+Space\n");
   } else if (report.exitReason == "create_failed" || report.exitReason == "open_failed") {
-    std::fprintf(stderr, "reelbox: the plug-in could not %s %s (0x%08X)\n", report.created ? "create" : "open",
-                 args.out.c_str(), static_cast<unsigned>(report.openResult));
+    std::fprintf(stderr, "reelbox: the plug-in could not %s %s (0x%08X): %s\n", report.created ? "create" : "open",
+                 args.out.c_str(), static_cast<unsigned>(report.openResult),
+                 ResultWords(report.openResult, args.out).c_str());
     return 1;
   }
   return Report(args, report, rowsBefore);

@@ -110,7 +110,7 @@ windows_under_wine() {
   section "Windows build (MinGW-w64), tests under Wine"
   local dir=$BUILD_ROOT/win
   build "windows" configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$SOURCE/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release || return 0
+    -DCMAKE_BUILD_TYPE=Release -DREELBOX_SCREENSHOTS_DIR="$BUILD_ROOT/screenshots" || return 0
   build "windows" compile "$dir" || return 0
   # Test discovery ran Wine without a display; its desktop process must not
   # outlive into the tests. One X display for the whole run; Wine's processes

@@ -51,8 +51,7 @@ CassetteRecorder::~CassetteRecorder() {
   SafeRelease(host);
 }
 
-WindowHandle CassetteRecorder::Create(WindowHandle ownerWindow, IHostShell* shell) {
-  owner = ownerWindow;
+WindowHandle CassetteRecorder::Create(WindowHandle owner, IHostShell* shell) {
   if (CreateRecorderView(this, owner) == nullptr) return nullptr;
   host = shell;
   if (host != nullptr) {

@@ -90,8 +90,6 @@ class CassetteRecorder {
   bool HostDefault(std::uint32_t message, MessageWParam wParam, MessageLParam lParam, MessageResult* result);
 
   ModuleHandle Instance() const { return instance; }
-  IHostShell* Host() const { return host; }
-  WindowHandle Owner() const { return owner; }
 
   // Settings and flags.
   std::uint32_t showWindow = 0;
@@ -127,7 +125,6 @@ class CassetteRecorder {
   ModuleHandle instance;
   IHostShell* host = nullptr;
   WindowHandle window = nullptr;
-  WindowHandle owner = nullptr;
   RecorderView* view = nullptr;  // owned; goes with the window
   TapeBlockList* blockList;
   IconHandle tapeIcon = nullptr;

@@ -71,7 +71,8 @@ WindowsTestHost::~WindowsTestHost() {
 HResult WindowsTestHost::LoadPlugin(const std::string& dllPath) {
   library_ = LoadLibraryA(dllPath.c_str());
   if (library_ == nullptr) return ResultFromSystemError(static_cast<std::int32_t>(GetLastError()));
-  auto create = reinterpret_cast<CreateInstanceFunction>(GetProcAddress(library_, "CreateInstance"));
+  auto create =
+      reinterpret_cast<CreateInstanceFunction>(reinterpret_cast<void*>(GetProcAddress(library_, "CreateInstance")));
   if (create == nullptr) return RESULT_FAIL;
   void* object = nullptr;
   HResult result = create(nullptr, IID_IMediaHandler, &object);
@@ -142,14 +143,31 @@ void WindowsTestHost::PressKey(WORD virtualKey) {
 
 void WindowsTestHost::Click(HWND control, POINT point) {
   const LPARAM at = MAKELPARAM(point.x, point.y);
-  PostMessageA(control, WM_MOUSEMOVE, 0, at);
-  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  // The release waits in the queue while the press is handled, so controls
+  // that look ahead for it (a list view's drag detection) find it there.
+  SendMessageA(control, WM_MOUSEMOVE, 0, at);
   PostMessageA(control, WM_LBUTTONUP, 0, at);
+  SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
   Pump(150);
 }
 
 bool WindowsTestHost::Screenshot(const std::string& path) {
   Pump(200);
+  return Capture(path);
+}
+
+bool WindowsTestHost::ScreenshotWithMenuOpen(const std::string& path) {
+  menuShotPath_ = path;
+  menuShotWritten_ = false;
+  SetTimer(main_, 1, 400, nullptr);
+  PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 't');
+  Pump(1500);
+  KillTimer(main_, 1);
+  menuShotPath_.clear();
+  return menuShotWritten_;
+}
+
+bool WindowsTestHost::Capture(const std::string& path) {
   RECT area{};
   GetWindowRect(main_, &area);
   const int width = area.right - area.left;
@@ -206,7 +224,7 @@ HResult WindowsTestHost::GetOptionFlags(std::uint32_t* flags) {
 MessageResult WindowsTestHost::DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
                                              MessageLParam lParam, std::uint32_t* messageState) {
   if (messageState != nullptr) *messageState = 0;
-  return DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
+  return ::DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
 }
 
 MessageResult WindowsTestHost::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
@@ -318,7 +336,7 @@ LRESULT CALLBACK WindowsTestHost::MainProcedure(HWND window, UINT message, WPARA
     host->main_ = window;
   }
   auto* host = reinterpret_cast<WindowsTestHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (host == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (host == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
   return host->OnMainMessage(message, wParam, lParam);
 }
 
@@ -333,14 +351,22 @@ LRESULT WindowsTestHost::OnMainMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SIZE:
       LayoutBars();
       return 0;
+    case WM_TIMER:
+      if (!menuShotPath_.empty()) {
+        KillTimer(main_, 1);
+        menuShotWritten_ = Capture(menuShotPath_);
+        menuShotPath_.clear();
+        EndMenu();
+      }
+      return 0;
     case WM_MOVE:
       if (toolWindow_ != nullptr) toolWindow_->Reposition(0);
       return 0;
     case WM_NCDESTROY:
       main_ = nullptr;
-      return DefWindowProcA(main_, message, wParam, lParam);
+      return ::DefWindowProcA(main_, message, wParam, lParam);
     default:
-      return DefWindowProcA(main_, message, wParam, lParam);
+      return ::DefWindowProcA(main_, message, wParam, lParam);
   }
 }
 

@@ -46,6 +46,9 @@ class WindowsTestHost final : public IHostShell {
   // Writes the screen rectangle covering the main window and its tool
   // windows as a PNG file.
   bool Screenshot(const std::string& path);
+  // Opens the main menu's first menu from the keyboard and photographs it
+  // open, then closes it.
+  bool ScreenshotWithMenuOpen(const std::string& path);
 
   HWND MainWindow() const { return main_; }
   HWND Toolbar() const { return toolbar_; }
@@ -112,6 +115,7 @@ class WindowsTestHost final : public IHostShell {
   static LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void LayoutBars();
+  bool Capture(const std::string& path);
   POINT ClientOrigin() const;
 
   std::uint32_t references_ = 1;
@@ -137,6 +141,8 @@ class WindowsTestHost final : public IHostShell {
   ScriptedMachine machine_;
   std::thread emulation_;
   std::atomic<bool> running_{false};
+  std::string menuShotPath_;  // taken by the timer inside the menu's own loop
+  bool menuShotWritten_ = false;
 };
 
 // The build's Unix path as Wine sees it (drive Z:).

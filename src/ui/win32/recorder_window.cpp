@@ -41,7 +41,8 @@ bool IsTransportCommand(std::uint32_t command) { return command >= ID_RECORD && 
 
 class RecorderWindow final : public RecorderView {
  public:
-  RecorderWindow(CassetteRecorder* recorder) : recorder_(recorder), module_(ModuleOrProgram(recorder->Instance())) {}
+  explicit RecorderWindow(CassetteRecorder* recorder)
+      : recorder_(recorder), module_(ModuleOrProgram(recorder->Instance())) {}
 
   bool Open(HWND owner) {
     RegisterWindowClass();
@@ -49,8 +50,9 @@ class RecorderWindow final : public RecorderView {
     LoadResourceString(recorder_->Instance(), IDS_EMPTY, title, sizeof title);
     const int used = lstrlenA(title);
     LoadResourceString(recorder_->Instance(), IDS_TITLE_SUFFIX, title + used, static_cast<int>(sizeof title) - used);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, WINDOW_CLASS, title, WINDOW_STYLE, 0, 0, RECORDER_WIDTH, RECORDER_HEIGHT,
-                           owner, nullptr, module_, this) != nullptr;
+    created_ = CreateWindowExA(WS_EX_TOOLWINDOW, WINDOW_CLASS, title, WINDOW_STYLE, 0, 0, RECORDER_WIDTH,
+                               RECORDER_HEIGHT, owner, nullptr, module_, this) != nullptr;
+    return created_;
   }
 
   WindowHandle Window() const override { return window_; }
@@ -233,7 +235,8 @@ class RecorderWindow final : public RecorderView {
         return 0;
       case WM_NCDESTROY:
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        recorder->OnNcDestroy();  // frees the recorder and this view
+        // A window refused by WM_CREATE leaves the recorder to its creator.
+        if (created_) recorder->OnNcDestroy();  // frees the recorder and this view
         return 0;
       case WM_NCLBUTTONDOWN: {
         const LRESULT result = DefWindowProcA(window_, message, wParam, lParam);
@@ -338,6 +341,7 @@ class RecorderWindow final : public RecorderView {
   HWND list_ = nullptr;
   HWND transport_ = nullptr;
   HWND status_ = nullptr;
+  bool created_ = false;
 };
 
 }  // namespace

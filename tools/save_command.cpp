@@ -6,6 +6,7 @@
 // answers its key prompt, and presses Stop once the ROM has saved.
 #include "tools/save_command.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -113,6 +114,13 @@ bool ParseSaveArguments(int argc, char** argv, SaveArguments* args) {
     }
   }
   if (args->out.empty()) return false;
+  // Recording writes TAP records or TZX blocks: other tape files would be spoilt.
+  const std::size_t dot = args->out.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : args->out.substr(dot);
+  if (strcasecmp(extension.c_str(), ".tap") != 0 && strcasecmp(extension.c_str(), ".tzx") != 0) {
+    std::fprintf(stderr, "reelbox: %s is not a .tap or .tzx file\n", args->out.c_str());
+    return false;
+  }
   if (args->code == args->ramPath.empty() || (args->code && !args->program.empty())) {
     std::fprintf(stderr, "reelbox: --code needs --from RAMFILE, and goes without --program\n");
     return false;

@@ -123,6 +123,17 @@ HResult ReferenceHost::RunCommandForKey(std::uint32_t key) {
   return RESULT_FAIL;
 }
 
+HResult ReferenceHost::RunCommandForAccelerator(std::uint32_t key, std::uint32_t modifiers) {
+  for (const HostCommand& command : shell_->Commands()) {
+    if (command.key == key && command.modifiers == modifiers && plugin_.ToolWindow() != nullptr) {
+      const HResult result = plugin_.ToolWindow()->OnCommand(command.id);
+      rb_dispatch_messages();
+      return result;
+    }
+  }
+  return RESULT_FAIL;
+}
+
 void ReferenceHost::Shutdown() {
   if (!started_) return;
   if (attached_) {

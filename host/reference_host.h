@@ -91,6 +91,10 @@ class ReferenceHost {
   // Runs the plug-in's command that the host bound to key (e.g. 0x76, F7);
   // RESULT_FAIL when the plug-in registered none.
   HResult RunCommandForKey(std::uint32_t key);
+  // The same for the command bound to key with exactly these modifiers (the
+  // accelerator flags: 1 virtual key, 8 Ctrl, 0x10 Alt), as pressing the
+  // accelerator does.
+  HResult RunCommandForAccelerator(std::uint32_t key, std::uint32_t modifiers);
   // Detaches the plug-in, destroys the windows, releases the plug-in and
   // saves the settings. Also done by the destructor.
   void Shutdown();

@@ -8,6 +8,8 @@ void TapeWatch::Observe(std::uint32_t message, std::uintptr_t code, std::intptr_
     OnState(static_cast<std::int32_t>(value), frame);
   } else if (code == NOTIFY_BLOCK) {
     OnBlock(static_cast<std::int32_t>(value));
+  } else if (code == NOTIFY_RECORDED) {
+    ++recordedNotices_;
   }
 }
 

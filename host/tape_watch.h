@@ -12,9 +12,11 @@ namespace reelbox::host {
 constexpr std::uint32_t TAPE_NOTIFICATION = 0x500;
 constexpr std::uint32_t NOTIFY_BLOCK = 0;
 constexpr std::uint32_t NOTIFY_STATE = 1;
+constexpr std::uint32_t NOTIFY_RECORDED = 5;
 constexpr std::int32_t DECK_STATE_STOPPED = 1;
 constexpr std::int32_t DECK_STATE_PAUSED = 2;
 constexpr std::int32_t DECK_STATE_PLAYING = 3;
+constexpr std::int32_t DECK_STATE_RECORDING = 4;
 
 class TapeWatch {
  public:
@@ -32,6 +34,9 @@ class TapeWatch {
   std::uint64_t LastChangeFrame() const { return lastChangeFrame_; }
   // Distinct blocks the deck announced.
   std::size_t BlocksAnnounced() const { return blocks_.size(); }
+  // Recorded-block notifications that reached the window (the window takes
+  // any others still queued with the first).
+  std::uint32_t RecordedNotices() const { return recordedNotices_; }
 
  private:
   void OnState(std::int32_t state, std::uint64_t frame);
@@ -46,6 +51,7 @@ class TapeWatch {
   std::uint64_t lastStopFrame_ = 0;
   std::uint64_t lastChangeFrame_ = 0;
   std::set<std::int32_t> blocks_;
+  std::uint32_t recordedNotices_ = 0;
 };
 
 }  // namespace reelbox::host

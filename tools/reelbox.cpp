@@ -3,6 +3,7 @@
 //
 //   reelbox run [TAPE] [options]   boot, LOAD "", play, report
 //   reelbox list TAPE [--detailed] the table of contents, as the recorder window shows it
+//   reelbox save OUT [options]     SAVE a program onto a TAP or TZX file
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "tools/auto_load_options.h"
 #include "tools/machine_options.h"
 #include "tools/result_words.h"
+#include "tools/save_command.h"
 
 using namespace reelbox;
 using namespace reelbox::host;
@@ -162,7 +164,9 @@ void PrintListHelp() {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: reelbox run [TAPE] [options]  |  reelbox list TAPE [--detailed]  |  reelbox --help\n");
+  std::fprintf(stderr,
+               "usage: reelbox run [TAPE] [options]  |  reelbox list TAPE [--detailed]  |  reelbox save OUT [options]"
+               "  |  reelbox --help\n");
   return 2;
 }
 
@@ -170,6 +174,8 @@ int Help() {
   PrintRunHelp();
   std::printf("\n");
   PrintListHelp();
+  std::printf("\n");
+  tools::PrintSaveHelp();
   return 0;
 }
 
@@ -422,5 +428,6 @@ int main(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)) return Help();
   if (argc >= 2 && std::strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return List(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "save") == 0) return tools::SaveCommand(argc, argv);
   return Usage();
 }

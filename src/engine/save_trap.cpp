@@ -11,9 +11,17 @@ namespace {
 constexpr std::uint16_t SAVE_TRAP_ADDRESS = 0x04D0;
 constexpr std::uint32_t TRAP_KIND_EXECUTION = 0;
 constexpr std::uint16_t RECORDED_PAUSE_MS = 1000;
-// The block's length field holds the saved bytes plus flag and checksum.
-constexpr std::uint32_t LONGEST_SAVE = 0xFFFF - 2;
-constexpr std::uint32_t BLOCK_OVERHEAD = 7;  // id, pause, length, flag, checksum
+// A standard block's length field holds the saved bytes plus flag and checksum.
+constexpr std::uint32_t LONGEST_STANDARD_SAVE = 0xFFFF - 2;
+constexpr std::uint32_t STANDARD_BODY = 4;  // pause, length
+constexpr std::uint32_t TURBO_BODY = 18;    // timings, used bits, pause, 24-bit length
+
+// The ROM's pulse lengths and pilot tone, as a turbo block describes them.
+void WriteTurboTimings(std::uint8_t* body, std::uint8_t flag) {
+  const std::uint16_t timings[] = {2168, 667, 735, 855, 1710, static_cast<std::uint16_t>(flag < 0x80 ? 8063 : 3223)};
+  for (std::size_t i = 0; i < sizeof timings / sizeof timings[0]; ++i) WriteU16(body + 2 * i, timings[i]);
+  body[12] = 8;  // every bit of the last byte is used
+}
 
 // The 48K BASIC ROM's number on each machine (GetModel order). Machines beyond
 // the table are taken as 48K machines.
@@ -56,23 +64,34 @@ void TapeDeck::OnTrap(std::uint16_t address) {
   host->SetRegister(REG_PC, returnAddress);
 }
 
-// A save longer than the block's 16-bit length field can describe keeps its
-// first 65533 bytes, so the block stays a well-formed data block. Out of
-// memory, the block is dropped; the emulated save still succeeds.
+// A save that fits the standard block's 16-bit length field becomes a
+// standard speed block; a longer one a turbo block with the ROM's timings and a
+// 24-bit length, so no byte is lost. Out of memory, the block is dropped; the
+// emulated save still succeeds.
 void TapeDeck::CaptureSavedBlock(std::uint16_t start, std::uint16_t length, std::uint8_t flag) {
-  const std::uint32_t saved = length < LONGEST_SAVE ? length : LONGEST_SAVE;
-  TapeBlock* block = NewOwnedBlock(0x10, saved + BLOCK_OVERHEAD);
+  const bool standard = length <= LONGEST_STANDARD_SAVE;
+  const std::uint32_t body = standard ? STANDARD_BODY : TURBO_BODY;
+  TapeBlock* block = NewOwnedBlock(standard ? 0x10 : 0x11, 1 + body + length + 2);
   if (block == nullptr) return;
   auto* data = const_cast<std::uint8_t*>(block->data);
-  WriteU16(data + 1, RECORDED_PAUSE_MS);
-  WriteU16(data + 3, static_cast<std::uint16_t>(saved + 2));
-  data[5] = flag;
-  std::uint8_t checksum = flag;
-  for (std::uint32_t i = 0; i < saved; ++i) {
-    data[6 + i] = MemoryByte(static_cast<std::uint16_t>(start + i));
-    checksum ^= data[6 + i];
+  if (standard) {
+    WriteU16(data + 1, RECORDED_PAUSE_MS);
+    WriteU16(data + 3, static_cast<std::uint16_t>(length + 2));
+  } else {
+    WriteTurboTimings(data + 1, flag);
+    WriteU16(data + 1 + 13, RECORDED_PAUSE_MS);
+    const std::uint32_t dataLength = length + 2u;
+    WriteU16(data + 1 + 15, static_cast<std::uint16_t>(dataLength));
+    data[1 + 17] = static_cast<std::uint8_t>(dataLength >> 16);
   }
-  data[6 + saved] = checksum;
+  std::uint8_t* bytes = data + 1 + body;
+  bytes[0] = flag;
+  std::uint8_t checksum = flag;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    bytes[1 + i] = MemoryByte(static_cast<std::uint16_t>(start + i));
+    checksum ^= bytes[1 + i];
+  }
+  bytes[1 + length] = checksum;
   AppendBlock(recordedBlocks, block);
   Notify(TAPE_EVENT_RECORDED, reinterpret_cast<MessageLParam>(&recordedBlocks));
 }

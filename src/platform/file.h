@@ -41,6 +41,11 @@ class File {
   HResult OpenForSequentialRead(const char* path);
   // Opens (creating when absent) a file for reading and writing.
   HResult OpenForReadWrite(const char* path, bool truncate);
+  // Creates the file, replacing any existing one, for reading and writing by
+  // this handle alone.
+  HResult CreateExclusive(const char* path);
+  // Opens an existing file for writing by this handle alone.
+  HResult OpenExistingForWrite(const char* path);
 
   bool IsOpen() const;
   void Close();
@@ -52,12 +57,19 @@ class File {
   // Reads up to count bytes; *bytesRead is 0 at the end of the file.
   HResult Read(void* buffer, std::uint32_t count, std::uint32_t* bytesRead) const;
   HResult Write(const void* buffer, std::uint32_t count) const;
+  // Moves to the end of the file and reports where that is.
+  HResult SeekToEnd(std::uint64_t* position) const;
+  // Cuts the file to size bytes.
+  HResult Truncate(std::uint64_t size) const;
 
   NativeFileHandle Handle() const { return handle_; }
 
  private:
   NativeFileHandle handle_ = -1;
 };
+
+// Deletes the file at path.
+HResult DeleteFileAt(const char* path);
 
 // A read-only view of a whole file (or of memory that stands in for one);
 // unmapped when destroyed.

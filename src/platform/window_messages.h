@@ -2,6 +2,7 @@
 // window through the window system's queue and are handled on the window thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "contract/com.h"
@@ -12,6 +13,10 @@ constexpr std::uint32_t WINDOW_MESSAGE_USER = 0x400;  // WM_USER
 
 // Posts without waiting; false when the message could not be queued.
 bool PostWindowMessage(WindowHandle window, std::uint32_t message, MessageWParam wParam, MessageLParam lParam);
+
+// Takes every queued message of this number for window out of the queue,
+// undelivered; returns how many there were.
+std::size_t RemovePendingMessages(WindowHandle window, std::uint32_t message);
 
 }  // namespace reelbox::platform
 

@@ -9,6 +9,8 @@ constexpr int IDS_TAP_DESCRIPTION = 4001;
 constexpr int IDS_TZX_NAME = 4002;
 constexpr int IDS_TZX_DESCRIPTION = 4003;
 constexpr int IDS_CAPTION = 4004;
+constexpr int IDS_CANNOT_UPDATE = 4005;
+constexpr int IDS_BLOCK_TOO_LONG_FOR_TAP = 4100;
 constexpr int IDS_EMBED_LARGE_FILE = 4006;
 constexpr int IDS_TAPE_NOT_FOUND = 4007;
 

@@ -45,7 +45,4 @@ HResult TapePlugin::OpenMedia(const char* path, IMediaHost* media, std::uint32_t
   return result;
 }
 
-// New tape files come with the tape file writer.
-HResult TapePlugin::CreateMedia(std::uint32_t, const char*, IMediaHost*) { return RESULT_NOTIMPL; }
-
 }  // namespace reelbox

@@ -7,6 +7,7 @@
 #include "platform/window_messages.h"
 #include "resources/resource_ids.h"
 #include "resources/strings.h"
+#include "ui/recorded_blocks_writer.h"
 #include "ui/recorder_commands.h"
 #include "ui/recorder_layout.h"
 #include "ui/table_of_contents.h"
@@ -201,7 +202,11 @@ void CassetteRecorder::OnStateEvent(std::int32_t state) {
 // The message and program-choice dialogs and the tape file writer take these.
 void CassetteRecorder::OnTapeMessage(std::int32_t) {}
 void CassetteRecorder::OnSelectBlock(std::int32_t) {}
-void CassetteRecorder::OnRecordedBlocks(MessageLParam) {}
+void CassetteRecorder::OnRecordedBlocks(MessageLParam recordedBlocks) {
+  const auto refill = [](void* self) { static_cast<CassetteRecorder*>(self)->FillTableOfContents(); };
+  WriteRecordedBlocks(RecordingTarget{instance, host, window, tapePath, blockList, refill, this},
+                      reinterpret_cast<TapeBlock**>(recordedBlocks));
+}
 
 void CassetteRecorder::OnSize(std::int32_t width, std::int32_t height) {
   OnMove();

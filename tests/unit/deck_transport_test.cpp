@@ -432,6 +432,19 @@ TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
   EXPECT_EQ(nullptr, empty->next);
 }
 
+TEST_F(SaveTrapTest, TheTrapIsInTheBasicRomOfEachMachine) {
+  const std::uint32_t romOfModel[] = {0, 0, 2, 4, 8, 8, 10, 12};
+  for (std::uint32_t model = 0; model < 8; ++model) {
+    harness.machine.model = model;
+    harness.machine.traps.clear();
+    harness.Deck().Record();
+    harness.Deck().Stop();
+    ASSERT_EQ(2u, harness.machine.traps.size()) << model;
+    EXPECT_EQ(romOfModel[model], harness.machine.traps[0].rom) << model;
+    EXPECT_EQ(romOfModel[model], harness.machine.traps[1].rom) << model;
+  }
+}
+
 TEST_F(SaveTrapTest, OtherAddressesAreIgnored) {
   harness.machine.registers[REG_PC] = 0x0555;
   harness.Device().ExecuteTrap(0x04D1);
@@ -439,12 +452,16 @@ TEST_F(SaveTrapTest, OtherAddressesAreIgnored) {
   EXPECT_EQ(0x0555, harness.machine.Register(REG_PC));
 }
 
-TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldKeepsWhatFits) {
+TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldBecomesATurboBlockWithTheRomTimings) {
   Save(0xFF, 0x0000, 0xFFFF);
   const TapeBlock* block = harness.Deck().recordedBlocks;
   ASSERT_NE(nullptr, block);
-  EXPECT_EQ(0xFFFF, ReadU16(block->data + 3));
-  EXPECT_EQ(0xFFFFu - 2 + 7, block->size);
+  EXPECT_EQ(0x11, block->id);
+  ASSERT_EQ(1u + 18 + 0xFFFF + 2, block->size);
+  const Bytes timings = {0x78, 0x08, 0x9B, 0x02, 0xDF, 0x02, 0x57, 0x03, 0xAE, 0x06, 0x97, 0x0C, 8, 0xE8, 0x03};
+  EXPECT_EQ(timings, Bytes(block->data + 1, block->data + 16));
+  EXPECT_EQ(0xFFFFu + 2, ReadU24(block->data + 16));
+  EXPECT_EQ(0xFF, block->data[19]);
 }
 
 }  // namespace

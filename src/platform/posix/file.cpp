@@ -125,6 +125,18 @@ HResult File::OpenForReadWrite(const char* path, bool truncate) {
   return OpenWithFlags(&handle_, path, O_RDWR | O_CREAT | (truncate ? O_TRUNC : 0));
 }
 
+// Nothing on this system keeps other processes out of a file: these are
+// plain opens.
+HResult File::CreateExclusive(const char* path) {
+  Close();
+  return OpenWithFlags(&handle_, path, O_RDWR | O_CREAT | O_TRUNC);
+}
+
+HResult File::OpenExistingForWrite(const char* path) {
+  Close();
+  return OpenWithFlags(&handle_, path, O_WRONLY);
+}
+
 bool File::IsOpen() const { return handle_ >= 0; }
 
 void File::Close() {
@@ -187,6 +199,23 @@ HResult File::Write(const void* buffer, std::uint32_t count) const {
     }
     total += static_cast<std::uint32_t>(put);
   }
+  return RESULT_OK;
+}
+
+HResult File::SeekToEnd(std::uint64_t* position) const {
+  off_t at = lseek(Fd(handle_), 0, SEEK_END);
+  if (at < 0) return FailFromErrno();
+  *position = static_cast<std::uint64_t>(at);
+  return RESULT_OK;
+}
+
+HResult File::Truncate(std::uint64_t size) const {
+  if (ftruncate(Fd(handle_), static_cast<off_t>(size)) != 0) return FailFromErrno();
+  return RESULT_OK;
+}
+
+HResult DeleteFileAt(const char* path) {
+  if (::unlink(path) != 0) return FailFromErrno();
   return RESULT_OK;
 }
 

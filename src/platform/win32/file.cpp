@@ -27,8 +27,9 @@ class Win32MappedView final : public MappedView {
   std::size_t size_;
 };
 
-HResult Open(NativeFileHandle* handle, const char* path, DWORD access, DWORD disposition, DWORD flags) {
-  HANDLE file = CreateFileA(path, access, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
+HResult Open(NativeFileHandle* handle, const char* path, DWORD access, DWORD disposition, DWORD flags,
+             DWORD share = FILE_SHARE_READ) {
+  HANDLE file = CreateFileA(path, access, share, nullptr, disposition, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastErrorResult();
   *handle = Native(file);
   return RESULT_OK;
@@ -62,6 +63,16 @@ HResult File::OpenForReadWrite(const char* path, bool truncate) {
   Close();
   return Open(&handle_, path, GENERIC_READ | GENERIC_WRITE, truncate ? CREATE_ALWAYS : OPEN_ALWAYS,
               FILE_ATTRIBUTE_NORMAL);
+}
+
+HResult File::CreateExclusive(const char* path) {
+  Close();
+  return Open(&handle_, path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+}
+
+HResult File::OpenExistingForWrite(const char* path) {
+  Close();
+  return Open(&handle_, path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
 }
 
 bool File::IsOpen() const { return handle_ != NO_FILE; }
@@ -129,6 +140,26 @@ HResult File::Write(const void* buffer, std::uint32_t count) const {
     }
     total += put;
   }
+  return RESULT_OK;
+}
+
+HResult File::SeekToEnd(std::uint64_t* position) const {
+  LARGE_INTEGER zero = {};
+  LARGE_INTEGER at;
+  if (!SetFilePointerEx(Win32Handle(handle_), zero, &at, FILE_END)) return LastErrorResult();
+  *position = static_cast<std::uint64_t>(at.QuadPart);
+  return RESULT_OK;
+}
+
+HResult File::Truncate(std::uint64_t size) const {
+  HResult result = Seek(size);
+  if (Failed(result)) return result;
+  if (!SetEndOfFile(Win32Handle(handle_))) return LastErrorResult();
+  return RESULT_OK;
+}
+
+HResult DeleteFileAt(const char* path) {
+  if (!DeleteFileA(path)) return LastErrorResult();
   return RESULT_OK;
 }
 

@@ -58,6 +58,13 @@ bool PostWindowMessage(WindowHandle window, std::uint32_t message, MessageWParam
   return PostMessageA(static_cast<HWND>(window), message, wParam, lParam) != 0;
 }
 
+std::size_t RemovePendingMessages(WindowHandle window, std::uint32_t message) {
+  std::size_t removed = 0;
+  MSG pending;
+  while (PeekMessageA(&pending, static_cast<HWND>(window), message, message, PM_REMOVE)) ++removed;
+  return removed;
+}
+
 // A child of parent when there is one, else a message-only window.
 WindowHandle CreateMessageWindow(WindowHandle parent, WindowProcedure procedure, void* context) {
   HINSTANCE module = ThisModule();

@@ -45,6 +45,7 @@ struct MessageService {
   std::uintptr_t nextHandle = 0x10000;
   rb_message_observer observer = nullptr;
   void* observerContext = nullptr;
+  std::uintptr_t cursor = 32512;  // IDC_ARROW
   rb_dialog_handler dialogHandler = nullptr;
   void* dialogContext = nullptr;
   std::atomic<std::uint32_t> keysDown{0};
@@ -140,6 +141,32 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
     ++delivered;
   }
   return delivered;
+}
+
+RB_EXPORT std::size_t rb_remove_messages(void* window, std::uint32_t message) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  const std::size_t before = service.queue.size();
+  std::deque<Message> kept;
+  for (const Message& queued : service.queue) {
+    if (queued.window != window || queued.message != message) kept.push_back(queued);
+  }
+  service.queue.swap(kept);
+  return before - service.queue.size();
+}
+
+RB_EXPORT std::uintptr_t rb_set_cursor(std::uintptr_t cursor) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  const std::uintptr_t previous = service.cursor;
+  service.cursor = cursor;
+  return previous;
+}
+
+RB_EXPORT std::uintptr_t rb_cursor(void) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  return service.cursor;
 }
 
 RB_EXPORT std::size_t rb_pending_messages(void) {

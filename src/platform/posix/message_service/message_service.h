@@ -20,6 +20,8 @@ void* rb_create_window(void* parent, rb_window_procedure procedure, void* contex
 void rb_destroy_window(void* window);
 // Queues a message; 0 when the window does not exist.
 int rb_post_message(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+// Drops the queued messages of this number for window; returns how many.
+std::size_t rb_remove_messages(void* window, std::uint32_t message);
 // Delivers every message queued so far, in posting order; returns how many.
 std::size_t rb_dispatch_messages(void);
 // Messages waiting in the queue.
@@ -49,6 +51,11 @@ void* rb_find_window_with_item(const char* name);
 typedef void (*rb_message_observer)(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
                                     std::intptr_t lParam);
 void rb_set_message_observer(rb_message_observer observer, void* context);
+
+// The mouse cursor's shape, as SetCursor keeps it: an IDC_* number (32512
+// arrow, 32514 hourglass). Returns the previous shape.
+std::uintptr_t rb_set_cursor(std::uintptr_t cursor);
+std::uintptr_t rb_cursor(void);
 
 // Modal user interface without a screen: message boxes and dialogs that a
 // window would show are described here and handed to the host's handler,

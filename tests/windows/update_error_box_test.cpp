@@ -1,0 +1,207 @@
+// A failed write of recorded blocks under Windows: the system's own message
+// box, found on the screen, read back through its controls, photographed,
+// and answered with mouse clicks while the cause is put right or not.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "png_writer.h"
+#include "tape/tap_reader.h"
+#include "ui/recorded_blocks_writer.h"
+
+namespace reelbox::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct BoxSeen {
+  std::string title;
+  std::string text;
+  std::vector<std::string> buttons;
+  bool photographed = false;
+  bool clicked = false;
+};
+
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+HWND FindBox() {
+  for (int i = 0; i < 200; ++i) {
+    HWND box = FindWindowA("#32770", "Kestrelix");
+    if (box != nullptr && IsWindowVisible(box)) return box;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM context) {
+  char className[32] = {};
+  GetClassNameA(child, className, sizeof className);
+  if (lstrcmpiA(className, "Button") == 0) reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
+  return TRUE;
+}
+
+// The screen under the window, as a PNG file.
+bool PhotographWindow(HWND window, const std::string& path) {
+  RECT area{};
+  GetWindowRect(window, &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint8_t> rgb;
+  for (int i = 0; i < width * height; ++i) {
+    const auto* pixel = static_cast<const std::uint8_t*>(bits) + 4 * i;
+    rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return width > 0 && height > 0 && WritePngFile(path, width, height, rgb);
+}
+
+// A press and release of the left button at the middle of the control.
+void Click(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof input[0]);
+}
+
+// Runs beside the writer: waits for the box, reads and photographs it, runs
+// the remedy, then clicks the button whose text is answer.
+void AnswerBox(const std::string& answer, const std::string& shot, void (*remedy)(const char*), const char* path,
+               BoxSeen* seen) {
+  HWND box = FindBox();
+  if (box == nullptr) return;
+  Sleep(300);  // painted
+  seen->title = WindowText(box);
+  seen->text = WindowText(GetDlgItem(box, 0xFFFF));
+  std::vector<HWND> buttons;
+  EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&buttons));
+  HWND target = nullptr;
+  for (HWND button : buttons) {
+    seen->buttons.push_back(WindowText(button));
+    if (seen->buttons.back() == answer) target = button;
+  }
+  seen->photographed = PhotographWindow(box, shot);
+  if (remedy != nullptr) remedy(path);
+  if (target == nullptr) return;
+  SetForegroundWindow(box);
+  for (int i = 0; i < 50 && IsWindow(box); ++i) {
+    if (i % 10 == 0) Click(target);
+    Sleep(100);
+  }
+  seen->clicked = !IsWindow(box);
+}
+
+Bytes Record(std::uint8_t flag, std::uint8_t fill, std::uint16_t length) {
+  Bytes record = {static_cast<std::uint8_t>(length + 2), static_cast<std::uint8_t>((length + 2) >> 8), flag};
+  for (std::uint16_t i = 0; i < length; ++i) record.push_back(static_cast<std::uint8_t>(fill + i));
+  std::uint8_t checksum = 0;
+  for (std::size_t i = 2; i < record.size(); ++i) checksum ^= record[i];
+  record.push_back(checksum);
+  return record;
+}
+
+// A recorded block as the save trap makes it: id, pause 1000 ms, the record.
+TapeBlock* RecordedBlock(const Bytes& record) {
+  Bytes data = {0x10, 0xE8, 0x03};
+  data.insert(data.end(), record.begin(), record.end());
+  return NewOwnedBlock(data.data(), static_cast<std::uint32_t>(data.size()));
+}
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Another program holds the file open, sharing nothing, until it lets go.
+HANDLE holder = INVALID_HANDLE_VALUE;
+void LetGo(const char*) {
+  CloseHandle(holder);
+  holder = INVALID_HANDLE_VALUE;
+}
+
+struct BoxCase {
+  const char* answer;
+  void (*remedy)(const char*);
+  const char* shot;
+  bool written;
+};
+
+TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
+  if (GetSystemMetrics(SM_CXSCREEN) <= 0) GTEST_SKIP() << "no display: run under xvfb-run";
+  const BoxCase cases[] = {{"&Retry", LetGo, "update-error-retry.png", true},
+                           {"Cancel", LetGo, "update-error-cancel.png", false}};
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "reelbox-record.tap";
+  // The build hands over a Unix path; Wine shows the Unix root as drive Z:.
+  const std::string screenshots = std::string("Z:") + REELBOX_SCREENSHOTS_DIR;
+  CreateDirectoryA(screenshots.c_str(), nullptr);
+  for (const BoxCase& box : cases) {
+    // A tape of one record, read in (the tape holds the file mapped), then held by another program.
+    const Bytes first = Record(0xFF, 0x40, 30);
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(first.data()), 34);
+    TapeBlockList tape;
+    ASSERT_TRUE(Succeeded(ReadTapFile(tape, path.c_str())));
+    holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    const Bytes header = Record(0x00, 0x20, 17);
+    const Bytes data = Record(0xFF, 0x80, 300);
+    TapeBlock* list = RecordedBlock(header);
+    list->next = RecordedBlock(data);
+
+    BoxSeen seen;
+    const std::string shot = screenshots + "/" + box.shot;
+    std::thread answerer(AnswerBox, box.answer, shot, box.remedy, path.c_str(), &seen);
+    WriteRecordedBlocks(RecordingTarget{nullptr, nullptr, nullptr, path.c_str(), &tape, nullptr, nullptr}, &list);
+    answerer.join();
+
+    char denied[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_SHARING_VIOLATION,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), denied, sizeof denied, nullptr);
+    std::string deniedText = denied;
+    while (!deniedText.empty() && std::isspace(static_cast<unsigned char>(deniedText.back()))) deniedText.pop_back();
+    EXPECT_EQ("Kestrelix", seen.title) << box.answer;
+    EXPECT_EQ("Kestrelix cannot update reelbox-record.tap.\n\n" + deniedText, seen.text) << box.answer;
+    EXPECT_EQ((std::vector<std::string>{"&Retry", "Cancel"}), seen.buttons) << box.answer;
+    EXPECT_TRUE(seen.photographed) << shot;
+    EXPECT_TRUE(seen.clicked) << box.answer;
+    EXPECT_EQ(nullptr, list);
+    Bytes expected = first;
+    if (box.written) {
+      expected.insert(expected.end(), header.begin(), header.end());
+      expected.insert(expected.end(), data.begin(), data.end());
+    }
+    EXPECT_EQ(expected, FileBytes(path)) << box.answer;
+    EXPECT_EQ(box.written ? 3 : 1, tape.GetCount()) << box.answer;
+    tape.Clear();
+  }
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
+}  // namespace reelbox::test

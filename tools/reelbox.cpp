@@ -19,6 +19,7 @@
 #include "host/tap_image.h"
 #include "tape/tape_opener.h"
 #include "tools/block_listing.h"
+#include "tools/tape_dialog_answers.h"
 
 using namespace reelbox;
 using namespace reelbox::host;
@@ -40,6 +41,7 @@ struct RunArguments {
   int edgeDetection = -1;
   bool realTime = false;
   bool untilTapeEnd = false;
+  int select = 1;  // a select block's entry, or tools::SELECT_NONE
   double seconds = 600.0;
 };
 
@@ -49,6 +51,7 @@ int Usage() {
                "                   [--edge-detection on|off] [--real-time] [--model 16k|48k] [--seconds N]\n"
                "                   [--png FILE] [--noise FILE.wav] [--json FILE] [--ram FILE]\n"
                "                   [--until-tape-end] [--settings FILE] [--plugin FILE] [--rom FILE]\n"
+               "                   [--select N|none]\n"
                "       reelbox list TAPE\n"
                "Without TAPE, run loads a built-in demonstration tape.\n");
   return 2;
@@ -83,6 +86,7 @@ bool ParseValueOption(const std::string& name, const char* value, RunArguments* 
   if (name == "--flash-loading") return ParseSwitch(value, &args->flashLoading);
   if (name == "--edge-detection") return ParseSwitch(value, &args->edgeDetection);
   if (name == "--model") return ParseModel(value, &args->model);
+  if (name == "--select") return tools::ParseSelect(value, &args->select);
   if (name == "--seconds") {
     args->seconds = std::atof(value);
     return args->seconds > 0;
@@ -229,6 +233,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "reelbox: cannot write the demonstration tape\n");
     return 1;
   }
+  const tools::TapeDialogAnswers dialogs(args.select, stdout);
   ReferenceHost host(HostOptionsFor(args));
   PresetPluginSettings(args, host.Settings());
   HResult result = host.Start();

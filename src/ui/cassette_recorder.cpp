@@ -4,6 +4,7 @@
 
 #include "engine/tape_deck.h"
 #include "platform/window_messages.h"
+#include "ui/tape_dialogs.h"
 
 namespace reelbox {
 namespace {
@@ -78,6 +79,12 @@ void CassetteRecorder::OnTapeEvent(std::uint32_t code, MessageLParam value) {
       break;
     case TAPE_EVENT_STATE:
       shownState = static_cast<std::int32_t>(value);
+      break;
+    case TAPE_EVENT_MESSAGE:
+      ShowMessage(DialogOwner{instance, host}, *blockList, static_cast<std::int32_t>(value));
+      break;
+    case TAPE_EVENT_SELECT:
+      SelectBlock(DialogOwner{instance, host}, *blockList, static_cast<std::int32_t>(value), queue);
       break;
     default:
       break;

@@ -8,6 +8,7 @@
 #include "contract/host_interfaces.h"
 #include "engine/command_queue.h"
 #include "tape/tape_block_list.h"
+#include "ui/apply_options.h"
 
 namespace reelbox {
 
@@ -44,6 +45,9 @@ class CassetteRecorder {
   // the queue; SaveSettings writes them back.
   void LoadSettings();
   void SaveSettings();
+  // The options page's Apply: the options toolbar, the deck and the window's
+  // four fields take the values at once.
+  void ApplyOptions(TapeDeck& deck, const WindowOptions& options);
 
   // Settings and flags.
   std::uint32_t showWindow = 0;
@@ -70,10 +74,10 @@ class CassetteRecorder {
   MessageResult OnMessage(std::uint32_t message, MessageWParam wParam, MessageLParam lParam);
   void OnTapeEvent(std::uint32_t code, MessageLParam value);
 
-  [[maybe_unused]] ModuleHandle instance;  // read once the window loads its resources
+  ModuleHandle instance;
   IHostShell* host = nullptr;
   WindowHandle window = nullptr;
-  [[maybe_unused]] TapeBlockList* blockList;  // read once the table of contents exists
+  TapeBlockList* blockList;
   CassetteRecorder** ownerSlot = nullptr;
   CommandQueue queue;
 };

@@ -82,7 +82,7 @@ HResult WindowsHostShell::GetOptionFlags(std::uint32_t* flags) {
 
 MessageResult WindowsHostShell::DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
                                               MessageLParam lParam, std::uint32_t*) {
-  return DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
+  return ::DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
 }
 
 // A dialog's default handling is the system's (FALSE); the host counts the calls.

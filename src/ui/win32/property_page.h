@@ -3,9 +3,10 @@
 // the page callback that frees the object when the sheet releases the page.
 #pragma once
 
+#include <windows.h>
+// After windows.h, which declares what they use.
 #include <commctrl.h>
 #include <prsht.h>
-#include <windows.h>
 
 #include <cstdint>
 

@@ -98,7 +98,9 @@ void OpenMessageDialog(const DialogOwner& owner, const TapeMessage& message, std
   if (self == nullptr) return;  // not shown; the tape goes on
   HWND mainWindow = owner.host != nullptr ? static_cast<HWND>(owner.host->GetMainWindow()) : nullptr;
   TapeMessageDialog::Open(static_cast<HINSTANCE>(owner.module), mainWindow, self);
-  if (mainWindow != nullptr) SetFocus(mainWindow);
+  if (mainWindow == nullptr) return;
+  // The keyboard stays with the emulator; the message, an owned window, stays above it.
+  SetFocus(mainWindow);
 }
 
 }  // namespace reelbox

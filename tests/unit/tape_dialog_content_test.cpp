@@ -1,15 +1,13 @@
-// What a tape's message and select blocks show, and what a choice queues: the
-// block bytes as read, and the whole road from the deck through the recorder
-// window to the host's dialog handler and back to the deck.
+// What a tape's message and select blocks show, read within the block's
+// bytes, and which chosen jumps are queued.
+#include "ui/tape_dialog_content.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "deck_harness.h"
-#include "platform/posix/message_service/message_service.h"
-#include "ui/cassette_recorder.h"
-#include "ui/tape_dialog_content.h"
+#include "tzx_builder.h"
 
 namespace reelbox {
 namespace {
@@ -114,77 +112,6 @@ TEST(TapeDialogContent, OnlyJumpsInsideTheTapeAreQueued) {
                      {1, 0, 3, false}, {0, 32767, 9, false}, {0, -32768, 9, false}, {5, -5, 6, true}};
   for (const auto& test : cases) {
     EXPECT_EQ(test.queued, ChoiceSkip(test.index, test.offset, test.count)) << test.index << " " << test.offset;
-  }
-}
-
-// The host's dialog handler: keeps what it is shown, answers with a fixed index.
-struct DialogLog {
-  std::vector<std::string> messages;
-  std::vector<std::int32_t> messageSeconds;
-  std::vector<std::vector<std::string>> lists;
-  std::vector<std::int32_t> blocks;
-  std::intptr_t answer = 0;
-
-  static std::intptr_t Handle(void* context, const rb_dialog* dialog) {
-    auto* log = static_cast<DialogLog*>(context);
-    log->blocks.push_back(dialog->value);
-    if (dialog->kind == RB_DIALOG_MESSAGE) {
-      log->messages.push_back(dialog->text);
-      log->messageSeconds.push_back(static_cast<std::int32_t>(dialog->style));
-      return 0;
-    }
-    log->lists.emplace_back(dialog->items, dialog->items + dialog->itemCount);
-    return log->answer;
-  }
-};
-
-class TapeDialogs : public ::testing::Test {
- protected:
-  TapeDialogs() { rb_set_dialog_handler(&DialogLog::Handle, &log); }
-  ~TapeDialogs() override { rb_set_dialog_handler(nullptr, nullptr); }
-
-  // Plays the tape with the recorder window receiving the deck's events, lets
-  // the window answer what it is told, and runs the frame that drains what
-  // the answer queued.
-  void Play(test::DeckHarness& harness, const std::vector<Bytes>& blocks, std::intptr_t answer) {
-    log = DialogLog{};
-    log.answer = answer;
-    harness.Load(blocks);
-    harness.OpenRecorder();
-    harness.Deck().notifyWindow = harness.Plugin().RecorderWindow()->Window();
-    harness.Deck().Play();
-    harness.Run();
-    test::DispatchPostedMessages();
-    harness.NextFrame();
-  }
-
-  DialogLog log;
-};
-
-TEST_F(TapeDialogs, MessagesReachTheHostAndPlayGoesOn) {
-  test::DeckHarness harness;
-  Play(harness, {test::MessageBlock(5, "Side B\rfollows"), test::PureTone(100, 1)}, 0);
-  EXPECT_EQ((std::vector<std::string>{"Side B\r\nfollows"}), log.messages);
-  EXPECT_EQ((std::vector<std::int32_t>{5}), log.messageSeconds);
-  EXPECT_EQ((std::vector<std::int32_t>{0}), log.blocks);
-}
-
-TEST_F(TapeDialogs, AChoiceJumpsAndPlaysCancelQueuesNothing) {
-  struct {
-    std::intptr_t answer;
-    std::int32_t block;
-    std::int32_t state;
-  } const cases[] = {{0, 2, DECK_PLAYING}, {1, 4, DECK_PLAYING}, {-1, 1, DECK_STOPPED}, {2, 1, DECK_STOPPED}};
-  const Bytes tone = test::PureTone(2000, 2000);  // longer than a frame
-  for (const auto& test : cases) {
-    SCOPED_TRACE(test.answer);
-    test::DeckHarness harness;
-    // Offsets 1 and 3 from block 1; the third points past the tape.
-    Play(harness, {test::PureTone(100, 1), test::SelectBlock({1, 3, 9}), tone, tone, tone}, test.answer);
-    ASSERT_EQ(1u, log.lists.size());
-    EXPECT_EQ((std::vector<std::string>{"x", "x", "x"}), log.lists[0]);
-    EXPECT_EQ(test.block, harness.Deck().blockIndex);
-    EXPECT_EQ(test.state, harness.Deck().state);
   }
 }
 

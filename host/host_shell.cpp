@@ -5,11 +5,17 @@
 #include "platform/posix/message_service/message_service.h"
 
 namespace reelbox::host {
+namespace {
+
+constexpr std::uint32_t FIRST_COMMAND_ID = 40000;
+
+}  // namespace
 
 HostShell::HostShell(SettingsStore* settings, HostRegistry* registry) : settings_(settings), registry_(registry) {
   mainWindow_ = rb_create_window(nullptr, nullptr, nullptr);
   statusBar_ = rb_create_window(mainWindow_, nullptr, nullptr);
   toolbar_ = rb_create_window(mainWindow_, nullptr, nullptr);
+  menu_ = rb_create_window(mainWindow_, nullptr, nullptr);
 }
 
 HostShell::~HostShell() { DestroyWindows(); }
@@ -17,7 +23,7 @@ HostShell::~HostShell() { DestroyWindows(); }
 void HostShell::DestroyWindows() {
   if (mainWindow_ == nullptr) return;
   rb_destroy_window(mainWindow_);
-  mainWindow_ = statusBar_ = toolbar_ = nullptr;
+  mainWindow_ = statusBar_ = toolbar_ = menu_ = nullptr;
 }
 
 HResult HostShell::QueryInterface(const Guid& riid, void** out) {
@@ -65,22 +71,39 @@ std::uint32_t HostShell::SetModalState(std::uint32_t modal) {
 
 HResult HostShell::BeforeModalDialog() { return RESULT_OK; }
 
-HResult HostShell::AddCommand(const char* text, std::uint32_t key, std::uint32_t modifiers, std::uint32_t* commandId) {
+// A command id the caller already holds from this host takes one more
+// accelerator; otherwise a new id is handed out.
+HResult HostShell::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
+                              std::uint32_t* commandId) {
   if (commandId == nullptr) return RESULT_FAIL;
-  *commandId = nextCommandId_++;
+  const bool held = *commandId >= FIRST_COMMAND_ID && *commandId < nextCommandId_;
+  if (!held) *commandId = nextCommandId_++;
+  const std::uint32_t key = accelerator != nullptr ? accelerator->key : 0;
+  const std::uint32_t modifiers = accelerator != nullptr ? accelerator->modifiers : 0;
   commands_.push_back(HostCommand{*commandId, text != nullptr ? text : "", key, modifiers});
   return RESULT_OK;
 }
 
-std::int32_t HostShell::AddToolbarImage(void* bitmap) {
-  if (bitmap == nullptr) return -1;
-  toolbarImages_.push_back(bitmap);
+std::uint32_t HostShell::CommandForKey(std::uint32_t key, std::uint32_t modifiers) const {
+  const std::uint32_t mask = ACCEL_SHIFT | ACCEL_CONTROL | ACCEL_ALT;
+  for (const HostCommand& command : commands_) {
+    if (command.key == key && (command.modifiers & mask) == (modifiers & mask)) return command.id;
+  }
+  return 0;
+}
+
+std::int32_t HostShell::AddToolbarImage(ModuleHandle module, std::uint32_t bitmapId, std::uint32_t commandId) {
+  if (bitmapId == 0) return -1;
+  toolbarImages_.push_back(ToolbarImage{module, bitmapId, commandId});
   return static_cast<std::int32_t>(toolbarImages_.size() - 1);
 }
 
-HResult HostShell::AddToolbarButton(std::uint32_t commandId, std::int32_t imageIndex) {
-  if (imageIndex < 0 || static_cast<std::size_t>(imageIndex) >= toolbarImages_.size()) return RESULT_FAIL;
-  toolbarButtons_.push_back(ToolbarButton{commandId, imageIndex});
+HResult HostShell::AddToolbarButton(std::uint32_t, const HostToolbarButton* button) {
+  if (button == nullptr || button->image < 0 || static_cast<std::size_t>(button->image) >= toolbarImages_.size()) {
+    return RESULT_FAIL;
+  }
+  const bool checked = (button->state & BUTTON_STATE_CHECKED) != 0;
+  toolbarButtons_.push_back(ToolbarButton{static_cast<std::uint32_t>(button->command), button->image, checked});
   return RESULT_OK;
 }
 

@@ -17,12 +17,19 @@ struct HostCommand {
   std::uint32_t id;
   std::string text;  // empty for an accelerator
   std::uint32_t key;
-  std::uint32_t modifiers;
+  std::uint32_t modifiers;  // ACCEL_* bits
 };
 
 struct ToolbarButton {
   std::uint32_t commandId;
   std::int32_t imageIndex;
+  bool checked;
+};
+
+struct ToolbarImage {
+  ModuleHandle module;
+  std::uint32_t bitmapId;
+  std::uint32_t commandId;
 };
 
 class HostShell final : public IHostShell {
@@ -67,11 +74,11 @@ class HostShell final : public IHostShell {
   HResult RB_CALL ShellSlot28() override { return RESULT_NOTIMPL; }
   HResult RB_CALL ShellSlot29() override { return RESULT_NOTIMPL; }
   WindowHandle RB_CALL GetMainWindow() override { return mainWindow_; }
-  HResult RB_CALL AddCommand(const char* text, std::uint32_t key, std::uint32_t modifiers,
-                             std::uint32_t* commandId) override;
+  HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
+                             const HostAccelerator* accelerator, std::uint32_t* commandId) override;
   HResult RB_CALL ShellSlot32() override { return RESULT_NOTIMPL; }
-  std::int32_t RB_CALL AddToolbarImage(void* bitmap) override;
-  HResult RB_CALL AddToolbarButton(std::uint32_t commandId, std::int32_t imageIndex) override;
+  std::int32_t RB_CALL AddToolbarImage(ModuleHandle module, std::uint32_t bitmapId, std::uint32_t commandId) override;
+  HResult RB_CALL AddToolbarButton(std::uint32_t group, const HostToolbarButton* button) override;
   WindowHandle RB_CALL GetToolbar() override { return toolbar_; }
   HResult RB_CALL ShellSlot36() override { return RESULT_NOTIMPL; }
   HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) override;
@@ -87,6 +94,11 @@ class HostShell final : public IHostShell {
   void DestroyWindows();
 
   const std::vector<HostCommand>& Commands() const { return commands_; }
+  // The command bound to key with modifiers (ACCEL_* bits, virtual-key bit
+  // ignored); 0 when none is.
+  std::uint32_t CommandForKey(std::uint32_t key, std::uint32_t modifiers) const;
+  WindowHandle StatusBar() const { return statusBar_; }
+  WindowHandle MenuBar() const { return menu_; }
   const std::vector<ToolbarButton>& ToolbarButtons() const { return toolbarButtons_; }
   const std::vector<std::int32_t>& StatusPanes() const { return statusPanes_; }
   std::uint32_t ModalState() const { return modal_; }
@@ -105,7 +117,8 @@ class HostShell final : public IHostShell {
   std::uint32_t modal_ = 1;
   std::uint32_t nextCommandId_ = 40000;
   std::vector<HostCommand> commands_;
-  std::vector<void*> toolbarImages_;
+  WindowHandle menu_ = nullptr;
+  std::vector<ToolbarImage> toolbarImages_;
   std::vector<ToolbarButton> toolbarButtons_;
   std::vector<std::int32_t> statusPanes_;
   std::int32_t toolLeft_ = 0;

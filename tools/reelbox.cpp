@@ -2,7 +2,7 @@
 // does, or lists a tape's blocks.
 //
 //   reelbox run [TAPE] [options]   boot, LOAD "", play, report
-//   reelbox list TAPE              the blocks as the plug-in reads them
+//   reelbox list TAPE [--detailed] the table of contents, as the recorder window shows it
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "host/load_session.h"
+#include "host/recorder_window.h"
 #include "host/reference_host.h"
 #include "host/screen_image.h"
 #include "host/sha256.h"
 #include "host/tap_image.h"
-#include "tape/tape_opener.h"
-#include "tools/block_listing.h"
+#include "tools/result_words.h"
 #include "tools/tape_dialog_answers.h"
 
 using namespace reelbox;
@@ -39,23 +39,13 @@ struct RunArguments {
   int fastLoading = -1;  // -1: the plug-in's own setting
   int flashLoading = -1;
   int edgeDetection = -1;
+  int autoPlay = -1;
   bool realTime = false;
   bool untilTapeEnd = false;
+  bool detailed = false;
   int select = 1;  // a select block's entry, or tools::SELECT_NONE
   double seconds = 600.0;
 };
-
-int Usage() {
-  std::fprintf(stderr,
-               "usage: reelbox run [TAPE] [--fast-loading on|off] [--flash-loading on|off]\n"
-               "                   [--edge-detection on|off] [--real-time] [--model 16k|48k] [--seconds N]\n"
-               "                   [--png FILE] [--noise FILE.wav] [--json FILE] [--ram FILE]\n"
-               "                   [--until-tape-end] [--settings FILE] [--plugin FILE] [--rom FILE]\n"
-               "                   [--select N|none]\n"
-               "       reelbox list TAPE\n"
-               "Without TAPE, run loads a built-in demonstration tape.\n");
-  return 2;
-}
 
 bool ParseSwitch(const char* text, int* value) {
   if (std::strcmp(text, "on") == 0) {
@@ -79,51 +69,152 @@ bool ParseModel(const char* text, SpectrumModel* model) {
   return true;
 }
 
-// An option with a value: false when the value is missing or bad.
-bool ParseValueOption(const std::string& name, const char* value, RunArguments* args) {
-  if (value == nullptr) return false;
-  if (name == "--fast-loading") return ParseSwitch(value, &args->fastLoading);
-  if (name == "--flash-loading") return ParseSwitch(value, &args->flashLoading);
-  if (name == "--edge-detection") return ParseSwitch(value, &args->edgeDetection);
-  if (name == "--model") return ParseModel(value, &args->model);
-  if (name == "--select") return tools::ParseSelect(value, &args->select);
-  if (name == "--seconds") {
-    args->seconds = std::atof(value);
-    return args->seconds > 0;
-  }
-  std::string* const paths[] = {&args->pngPath,      &args->noisePath,  &args->jsonPath, &args->ramPath,
-                                &args->settingsPath, &args->pluginPath, &args->romPath};
-  const char* const names[] = {"--png", "--noise", "--json", "--ram", "--settings", "--plugin", "--rom"};
-  for (std::size_t i = 0; i < sizeof names / sizeof names[0]; ++i) {
-    if (name == names[i]) {
-      *paths[i] = value;
-      return true;
-    }
-  }
-  return false;
+bool ParseSeconds(const char* text, double* seconds) {
+  char* end = nullptr;
+  *seconds = std::strtod(text, &end);
+  return end != text && *end == '\0' && *seconds > 0;
 }
 
-bool ParseRunArguments(int argc, char** argv, RunArguments* args) {
+// One option of a command: its name, the name of its value (null for a flag),
+// its help line, and what it sets.
+struct Option {
+  const char* name;
+  const char* value;
+  const char* help;
+  bool (*apply)(RunArguments& args, const char* value);
+};
+
+const Option RUN_OPTIONS[] = {
+    {"--fast-loading", "on|off", "fast loading (pilot skip, full speed while the tape plays)",
+     [](RunArguments& a, const char* v) { return ParseSwitch(v, &a.fastLoading); }},
+    {"--flash-loading", "on|off", "whole-block and byte flash loading",
+     [](RunArguments& a, const char* v) { return ParseSwitch(v, &a.flashLoading); }},
+    {"--edge-detection", "on|off", "edge detection in loaders' sampling loops",
+     [](RunArguments& a, const char* v) { return ParseSwitch(v, &a.edgeDetection); }},
+    {"--auto-play", "on|off", "auto play / stop; off: Play is pressed (F7) after LOAD \"\" is typed",
+     [](RunArguments& a, const char* v) { return ParseSwitch(v, &a.autoPlay); }},
+    {"--real-time", nullptr, "run at 50 frames a second unless the plug-in asks for full speed",
+     [](RunArguments& a, const char*) { return a.realTime = true; }},
+    {"--model", "16k|48k", "the machine (default 48k)",
+     [](RunArguments& a, const char* v) { return ParseModel(v, &a.model); }},
+    {"--seconds", "N", "stop after N emulated seconds (default 600)",
+     [](RunArguments& a, const char* v) { return ParseSeconds(v, &a.seconds); }},
+    {"--until-tape-end", nullptr, "a stop before the tape's end does not finish the run",
+     [](RunArguments& a, const char*) { return a.untilTapeEnd = true; }},
+    {"--select", "N|none", "answer a tape's menus with entry N (default 1); none cancels them",
+     [](RunArguments& a, const char* v) { return tools::ParseSelect(v, &a.select); }},
+    {"--png", "FILE", "where the screen goes (default reelbox-screen.png)",
+     [](RunArguments& a, const char* v) { return !(a.pngPath = v).empty(); }},
+    {"--noise", "FILE.wav", "record the loading noise into a WAV file (runs in real time)",
+     [](RunArguments& a, const char* v) { return !(a.noisePath = v).empty(); }},
+    {"--json", "FILE", "write a report in JSON",
+     [](RunArguments& a, const char* v) { return !(a.jsonPath = v).empty(); }},
+    {"--ram", "FILE", "write the 48K of RAM at the end",
+     [](RunArguments& a, const char* v) { return !(a.ramPath = v).empty(); }},
+    {"--settings", "FILE", "an INI file of host settings, read at start and written at the end",
+     [](RunArguments& a, const char* v) { return !(a.settingsPath = v).empty(); }},
+    {"--plugin", "FILE", "the plug-in library to load",
+     [](RunArguments& a, const char* v) { return !(a.pluginPath = v).empty(); }},
+    {"--rom", "FILE", "a 16K Spectrum ROM (default: OpenSE BASIC)",
+     [](RunArguments& a, const char* v) { return !(a.romPath = v).empty(); }},
+};
+
+const Option LIST_OPTIONS[] = {
+    {"--detailed", nullptr, "every block, as the window's detailed view shows it",
+     [](RunArguments& a, const char*) { return a.detailed = true; }},
+    {"--plugin", "FILE", "the plug-in library to load",
+     [](RunArguments& a, const char* v) { return !(a.pluginPath = v).empty(); }},
+    {"--rom", "FILE", "a 16K Spectrum ROM (default: OpenSE BASIC)",
+     [](RunArguments& a, const char* v) { return !(a.romPath = v).empty(); }},
+};
+
+template <std::size_t N>
+void PrintOptions(const Option (&options)[N]) {
+  for (const Option& option : options) {
+    const std::string head =
+        std::string(option.name) + (option.value != nullptr ? std::string(" ") + option.value : "");
+    std::printf("  %-26s %s\n", head.c_str(), option.help);
+  }
+  std::printf("  %-26s %s\n", "--help", "this text");
+}
+
+void PrintRunHelp() {
+  std::printf(
+      "usage: reelbox run [TAPE] [options]\n"
+      "Boots the reference Spectrum, opens TAPE in the plug-in, types LOAD \"\" and runs until the\n"
+      "loaded program has the machine. Without TAPE it loads a built-in demonstration tape.\n");
+  PrintOptions(RUN_OPTIONS);
+}
+
+void PrintListHelp() {
+  std::printf(
+      "usage: reelbox list TAPE [options]\n"
+      "Prints the tape's table of contents as the cassette recorder window shows it.\n");
+  PrintOptions(LIST_OPTIONS);
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: reelbox run [TAPE] [options]  |  reelbox list TAPE [--detailed]  |  reelbox --help\n");
+  return 2;
+}
+
+int Help() {
+  PrintRunHelp();
+  std::printf("\n");
+  PrintListHelp();
+  return 0;
+}
+
+// Reads the options of a command and at most one tape; false, after saying
+// why, on a word that is no option or a bad value.
+template <std::size_t N>
+bool ParseArguments(int argc, char** argv, const Option (&options)[N], RunArguments* args) {
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--real-time") {
-      args->realTime = true;
-    } else if (arg == "--until-tape-end") {
-      args->untilTapeEnd = true;
-    } else if (arg.compare(0, 2, "--") == 0) {
-      if (!ParseValueOption(arg, i + 1 < argc ? argv[i + 1] : nullptr, args)) {
-        std::fprintf(stderr, "reelbox: bad or missing value for %s\n", arg.c_str());
+    if (arg.compare(0, 2, "--") != 0) {
+      if (!args->tape.empty()) {
+        std::fprintf(stderr, "reelbox: more than one tape given (%s and %s)\n", args->tape.c_str(), arg.c_str());
         return false;
       }
-      ++i;
-    } else if (args->tape.empty()) {
       args->tape = arg;
-    } else {
-      std::fprintf(stderr, "reelbox: more than one tape given\n");
+      continue;
+    }
+    const Option* option = nullptr;
+    for (const Option& candidate : options) {
+      if (arg == candidate.name) option = &candidate;
+    }
+    if (option == nullptr) {
+      std::fprintf(stderr, "reelbox: bad or missing value for %s: %s is an unknown option (see reelbox %s --help)\n",
+                   arg.c_str(), arg.c_str(), argv[1]);
+      return false;
+    }
+    const char* value = nullptr;
+    if (option->value != nullptr) {
+      value = i + 1 < argc ? argv[++i] : nullptr;
+      if (value == nullptr) {
+        std::fprintf(stderr, "reelbox: bad or missing value for %s (expected %s)\n", option->name, option->value);
+        return false;
+      }
+    }
+    if (!option->apply(*args, value)) {
+      std::fprintf(stderr, "reelbox: bad or missing value for %s: \"%s\" (expected %s)\n", option->name,
+                   value != nullptr ? value : "", option->value != nullptr ? option->value : "nothing");
       return false;
     }
   }
   return true;
+}
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+  }
+  return false;
+}
+
+void PrintOpenFailure(const std::string& path, HResult result) {
+  std::fprintf(stderr, "reelbox: the plug-in could not open %s (0x%08X): %s\n", path.c_str(),
+               static_cast<unsigned>(result), tools::ResultWords(result, path).c_str());
 }
 
 // The deck's options reach it as the plug-in's own settings, read when its
@@ -135,6 +226,7 @@ void PresetPluginSettings(const RunArguments& args, SettingsStore& settings) {
   if (args.edgeDetection >= 0) {
     settings.SetDword(key, "Edge Detection", static_cast<std::uint32_t>(args.edgeDetection));
   }
+  if (args.autoPlay >= 0) settings.SetDword(key, "AutoPlay", static_cast<std::uint32_t>(args.autoPlay));
   if (!args.noisePath.empty()) settings.SetDword(key, "Loading Tones", 1);
 }
 
@@ -225,8 +317,12 @@ HostOptions HostOptionsFor(const RunArguments& args) {
 }
 
 int Run(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    PrintRunHelp();
+    return 0;
+  }
   RunArguments args;
-  if (!ParseRunArguments(argc, argv, &args)) return Usage();
+  if (!ParseArguments(argc, argv, RUN_OPTIONS, &args)) return 2;
   const bool demo = args.tape.empty();
   const std::string tapePath = demo ? WriteDemoTape() : args.tape;
   if (tapePath.empty()) {
@@ -238,7 +334,8 @@ int Run(int argc, char** argv) {
   PresetPluginSettings(args, host.Settings());
   HResult result = host.Start();
   if (Failed(result)) {
-    std::fprintf(stderr, "reelbox: %s (0x%08X)\n", host.Error().c_str(), static_cast<unsigned>(result));
+    std::fprintf(stderr, "reelbox: %s (0x%08X): %s\n", host.Error().c_str(), static_cast<unsigned>(result),
+                 tools::ResultWords(result, args.pluginPath).c_str());
     return 1;
   }
   if (!host.Attached()) {
@@ -255,8 +352,7 @@ int Run(int argc, char** argv) {
   if (load.progress) std::fprintf(stderr, "\r%72s\r", "");
   if (demo) std::remove(tapePath.c_str());
   if (report.exitReason == "open_failed") {
-    std::fprintf(stderr, "reelbox: the plug-in could not open %s (0x%08X)\n", tapePath.c_str(),
-                 static_cast<unsigned>(report.openResult));
+    PrintOpenFailure(tapePath, report.openResult);
     return 1;
   }
   const std::string tapeName = demo ? "built-in demonstration tape" : args.tape;
@@ -264,24 +360,43 @@ int Run(int argc, char** argv) {
   return WriteOutputs(args, report, host, tapeName) ? 0 : 1;
 }
 
+// The rows come from the plug-in's own window, filled by the same code that
+// fills the list view on Windows.
 int List(int argc, char** argv) {
-  if (argc != 3) return Usage();
-  TapeBlockList list;
-  const HResult result = ReadTapeFile(list, FormatFromPath(argv[2]), argv[2], nullptr);
+  if (WantsHelp(argc, argv)) {
+    PrintListHelp();
+    return 0;
+  }
+  RunArguments args;
+  if (!ParseArguments(argc, argv, LIST_OPTIONS, &args)) return 2;
+  if (args.tape.empty()) return Usage();
+  HostOptions options;
+  options.pluginPath = args.pluginPath;
+  options.romPath = args.romPath;
+  options.soundDevice = false;
+  ReferenceHost host(options);
+  host.Settings().SetDword("Plugins\\Reelbox", "Detailed TOC", args.detailed ? 1 : 0);
+  host.Settings().SetDword("Plugins\\Reelbox", "AutoLoad", 0);
+  HResult result = host.Start();
   if (Failed(result)) {
-    std::fprintf(stderr, "reelbox: cannot read %s (0x%08X)\n", argv[2], static_cast<unsigned>(result));
+    std::fprintf(stderr, "reelbox: %s (0x%08X): %s\n", host.Error().c_str(), static_cast<unsigned>(result),
+                 tools::ResultWords(result, args.pluginPath).c_str());
     return 1;
   }
-  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    std::printf("%4d  %s\n", i + 1, tools::DescribeBlock(*list.GetBlock(i)).c_str());
+  result = host.OpenTape(args.tape);
+  if (Failed(result)) {
+    PrintOpenFailure(args.tape, result);
+    return 1;
   }
-  std::printf("%d block%s\n", list.GetCount(), list.GetCount() == 1 ? "" : "s");
+  const RecorderWindowState window = ReadRecorderWindow();
+  for (const RecorderRow& row : window.rows) std::printf("%s\n", row.text.c_str());
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)) return Help();
   if (argc >= 2 && std::strcmp(argv[1], "run") == 0) return Run(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "list") == 0) return List(argc, argv);
   return Usage();

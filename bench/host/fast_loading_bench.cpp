@@ -54,7 +54,6 @@ void LoadTape(benchmark::State& state, const TapeCase& tape, bool fast) {
     LoadOptions load;
     load.tapePath = path;
     load.untilTapeEnd = true;
-    if (tape.pressPlay) load.pressPlay = QueuePlay;
     report = RunLoad(host, load);
     state.SetIterationTime(report.wallSeconds);
   }

@@ -43,6 +43,40 @@ constexpr const char* SETTINGS_KEY = "Plugins\\Reelbox";
 // Host object kinds for GetObjectCount / GetObjectAt.
 constexpr std::uint32_t HOST_OBJECT_DEVICE = 1;
 
+// An accelerator as the window system lays it out (ACCEL).
+constexpr std::uint8_t ACCEL_VIRTUAL_KEY = 0x01;
+constexpr std::uint8_t ACCEL_SHIFT = 0x04;
+constexpr std::uint8_t ACCEL_CONTROL = 0x08;
+constexpr std::uint8_t ACCEL_ALT = 0x10;
+struct HostAccelerator {
+  std::uint8_t modifiers;
+  std::uint16_t key;
+  std::uint16_t command;
+};
+static_assert(sizeof(HostAccelerator) == 6, "ACCEL layout");
+
+// A toolbar button record as the common controls lay it out (TBBUTTON).
+constexpr std::uint8_t BUTTON_STATE_CHECKED = 0x01;
+constexpr std::uint8_t BUTTON_STATE_ENABLED = 0x04;
+constexpr std::uint8_t BUTTON_STYLE_BUTTON = 0x00;
+constexpr std::uint8_t BUTTON_STYLE_SEPARATOR = 0x01;
+constexpr std::uint8_t BUTTON_STYLE_CHECK = 0x02;
+constexpr std::uint8_t BUTTON_STYLE_GROUP = 0x04;
+constexpr std::uint8_t BUTTON_STYLE_CHECK_GROUP = 0x06;
+struct HostToolbarButton {
+  std::int32_t image;
+  std::int32_t command;
+  std::uint8_t state;
+  std::uint8_t style;
+  std::uint8_t reserved[sizeof(void*) - 2];
+  std::uintptr_t data;
+  std::intptr_t text;
+};
+
+// The host's command group of the plug-in's menu item and accelerators.
+constexpr std::uint32_t HOST_GROUP_MENU = 1004;
+constexpr std::uint32_t HOST_GROUP_ACCELERATOR = 1000;
+
 // The host's main services to its plug-ins' windows.
 struct IHostShell : IUnknown {
   virtual HResult RB_CALL GetOptionFlags(std::uint32_t* flags) = 0;  // 3: bit 0 Ctrl-key accelerators
@@ -75,20 +109,25 @@ struct IHostShell : IUnknown {
   virtual HResult RB_CALL ShellSlot28() = 0;
   virtual HResult RB_CALL ShellSlot29() = 0;
   virtual WindowHandle RB_CALL GetMainWindow() = 0;  // 30: owner of message boxes and dialogs
-  // 31: a menu item (text, no key) or an accelerator (key and modifiers); yields a command id.
-  virtual HResult RB_CALL AddCommand(const char* text, std::uint32_t key, std::uint32_t modifiers,
-                                     std::uint32_t* commandId) = 0;
+  // 31: a menu item with its accelerator (text given) or an accelerator alone
+  // (text null) in the host's command group; writes the command id.
+  virtual HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
+                                     const HostAccelerator* accelerator, std::uint32_t* commandId) = 0;
   virtual HResult RB_CALL ShellSlot32() = 0;
-  virtual std::int32_t RB_CALL AddToolbarImage(void* bitmap) = 0;  // 33: image index, -1 on failure
-  virtual HResult RB_CALL AddToolbarButton(std::uint32_t commandId, std::int32_t imageIndex) = 0;  // 34
-  virtual WindowHandle RB_CALL GetToolbar() = 0;                                                    // 35
+  // 33: one 16x16 glyph from a bitmap resource of module, for command; image index, -1 on failure.
+  virtual std::int32_t RB_CALL AddToolbarImage(ModuleHandle module, std::uint32_t bitmapId,
+                                               std::uint32_t commandId) = 0;
+  virtual HResult RB_CALL AddToolbarButton(std::uint32_t group, const HostToolbarButton* button) = 0;  // 34
+  virtual WindowHandle RB_CALL GetToolbar() = 0;                                                       // 35
   virtual HResult RB_CALL ShellSlot36() = 0;
-  virtual HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) = 0;  // 37
-  virtual HResult RB_CALL PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) = 0;           // 38
+  virtual HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left,
+                                                  std::int32_t* top) = 0;                                 // 37
+  virtual HResult RB_CALL PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) = 0;  // 38
   // 39: leaves *data untouched when the value is absent.
   virtual HResult RB_CALL GetSettingDword(const char* key, const char* name, std::uint32_t* data) = 0;
   virtual HResult RB_CALL SetSettingDword(const char* key, const char* name, std::uint32_t data) = 0;  // 40
-  virtual HResult RB_CALL GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) = 0;  // 41
+  virtual HResult RB_CALL GetSettingString(const char* key, const char* name, char* buffer,
+                                           std::uint32_t size) = 0;                                   // 41
   virtual HResult RB_CALL SetSettingString(const char* key, const char* name, const char* text) = 0;  // 42
 };
 
@@ -112,19 +151,19 @@ struct IEmulatedMachine : IUnknown {
   virtual HResult RB_CALL MachineSlot15() = 0;
   virtual HResult RB_CALL MachineSlot16() = 0;
   virtual HResult RB_CALL MachineSlot17() = 0;
-  virtual std::uint32_t RB_CALL GetModel() = 0;    // 18: machine number 0 to 7
-  virtual std::uint32_t RB_CALL Is48KMode() = 0;   // 19: 1 when running as (or paged like) a 48K machine
+  virtual std::uint32_t RB_CALL GetModel() = 0;   // 18: machine number 0 to 7
+  virtual std::uint32_t RB_CALL Is48KMode() = 0;  // 19: 1 when running as (or paged like) a 48K machine
   virtual HResult RB_CALL MachineSlot20() = 0;
   virtual HResult RB_CALL MachineSlot21() = 0;
   virtual HResult RB_CALL MachineSlot22() = 0;
   virtual HResult RB_CALL MachineSlot23() = 0;
   virtual HResult RB_CALL MachineSlot24() = 0;
   virtual HResult RB_CALL SetFullSpeed(std::uint32_t on) = 0;        // 25
-  virtual std::uint32_t RB_CALL GetFrameClock() = 0;                  // 26: T-states since the frame began
-  virtual HResult RB_CALL SetFrameClock(std::uint32_t tstates) = 0;   // 27
-  virtual std::uint32_t RB_CALL GetFrameLength() = 0;                 // 28: T-states per frame
+  virtual std::uint32_t RB_CALL GetFrameClock() = 0;                 // 26: T-states since the frame began
+  virtual HResult RB_CALL SetFrameClock(std::uint32_t tstates) = 0;  // 27
+  virtual std::uint32_t RB_CALL GetFrameLength() = 0;                // 28: T-states per frame
   virtual HResult RB_CALL MachineSlot29() = 0;
-  virtual std::uint32_t RB_CALL GetRealTimeFlag() = 0;                // 30
+  virtual std::uint32_t RB_CALL GetRealTimeFlag() = 0;  // 30
   virtual HResult RB_CALL MachineSlot31() = 0;
   virtual HResult RB_CALL MachineSlot32() = 0;
   virtual HResult RB_CALL GetSoundDevice(IDirectSound** device) = 0;  // 33: one reference for the caller
@@ -134,12 +173,13 @@ struct IEmulatedMachine : IUnknown {
 
 // Properties of sibling plug-ins and the host's objects.
 struct IHostRegistry : IUnknown {
-  virtual HResult RB_CALL GetProperty(const char* name, void* buffer, std::uint32_t size) = 0;        // 3
-  virtual HResult RB_CALL SetProperty(const char* name, const void* data, std::uint32_t size) = 0;    // 4
+  virtual HResult RB_CALL GetProperty(const char* name, void* buffer, std::uint32_t size) = 0;      // 3
+  virtual HResult RB_CALL SetProperty(const char* name, const void* data, std::uint32_t size) = 0;  // 4
   virtual HResult RB_CALL RegistrySlot5() = 0;
   virtual HResult RB_CALL RegistrySlot6() = 0;
-  virtual HResult RB_CALL GetObjectCount(std::uint32_t kind, std::uint32_t* count) = 0;               // 7
-  virtual HResult RB_CALL GetObjectAt(std::uint32_t kind, std::uint32_t index, IHostObject** object) = 0;  // 8: no reference added
+  virtual HResult RB_CALL GetObjectCount(std::uint32_t kind, std::uint32_t* count) = 0;  // 7
+  virtual HResult RB_CALL GetObjectAt(std::uint32_t kind, std::uint32_t index,
+                                      IHostObject** object) = 0;  // 8: no reference added
 };
 
 // One of the host's objects (devices, the display).
@@ -167,11 +207,11 @@ struct IMediaHost : IUnknown {
   virtual HResult RB_CALL MediaHostSlot4() = 0;
   virtual HResult RB_CALL MediaHostSlot5() = 0;
   virtual HResult RB_CALL MediaHostSlot6() = 0;
-  virtual std::uint32_t RB_CALL IsAutoLoadBlocked() = 0;       // 7
-  virtual HResult RB_CALL MediaOpened(const char* path) = 0;   // 8
-  virtual HResult RB_CALL MediaNotify(std::uint32_t code) = 0; // 9
+  virtual std::uint32_t RB_CALL IsAutoLoadBlocked() = 0;        // 7
+  virtual HResult RB_CALL MediaOpened(const char* path) = 0;    // 8
+  virtual HResult RB_CALL MediaNotify(std::uint32_t code) = 0;  // 9
   virtual HResult RB_CALL MediaHostSlot10() = 0;
-  virtual std::uint32_t RB_CALL GetModel() = 0;                // 11: machine number
+  virtual std::uint32_t RB_CALL GetModel() = 0;  // 11: machine number
 };
 
 // Inflates a zlib stream read from an open file.

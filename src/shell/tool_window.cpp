@@ -32,19 +32,40 @@ HResult TapePlugin::Create(WindowHandle parent, IHostShell* hostShell) {
   return RESULT_OK;
 }
 
-// The window's menu, toolbar and help texts come with the recorder's controls;
-// until then these slots do nothing and succeed.
-HResult TapePlugin::GetCommandHelp(std::uint32_t, char* buffer, std::int32_t size) {
-  if (buffer != nullptr && size > 0) buffer[0] = '\0';
+HResult TapePlugin::GetCommandHelp(std::uint32_t commandId, char* buffer, std::int32_t size) {
+  if (recorderWindow != nullptr) recorderWindow->GetMenuHelp(commandId, buffer, size);
   return RESULT_OK;
 }
-HResult TapePlugin::UpdateMenu(MenuHandle) { return RESULT_OK; }
-HResult TapePlugin::Reposition(std::uint32_t) { return RESULT_OK; }
-HResult TapePlugin::LockControls(std::uint32_t) { return RESULT_OK; }
+
+HResult TapePlugin::UpdateMenu(MenuHandle menu) {
+  if (recorderWindow != nullptr) recorderWindow->UpdateMenu(menu);
+  return RESULT_OK;
+}
+
+HResult TapePlugin::Reposition(std::uint32_t) {
+  if (recorderWindow != nullptr) recorderWindow->Reposition();
+  return RESULT_OK;
+}
+
+HResult TapePlugin::LockControls(std::uint32_t locked) {
+  if (recorderWindow != nullptr) recorderWindow->LockControls(locked != 0, deck.state);
+  return RESULT_OK;
+}
+
 HResult TapePlugin::ToolSlot7() { return RESULT_NOTIMPL; }
 std::int32_t TapePlugin::GetPriority() { return -1000; }
-HResult TapePlugin::AddMenuItems(std::uint32_t) { return RESULT_OK; }
-HResult TapePlugin::AddToolbarButton() { return RESULT_OK; }
-HResult TapePlugin::OnCommand(std::uint32_t) { return RESULT_OK; }
+
+HResult TapePlugin::AddMenuItems(std::uint32_t useCtrlKeys) {
+  return recorderWindow != nullptr ? recorderWindow->AddMenuItems(useCtrlKeys) : RESULT_FAIL;
+}
+
+HResult TapePlugin::AddToolbarButton() {
+  return recorderWindow != nullptr ? recorderWindow->AddHostToolbarButton() : RESULT_FAIL;
+}
+
+HResult TapePlugin::OnCommand(std::uint32_t commandId) {
+  if (recorderWindow != nullptr) recorderWindow->OnHostCommand(commandId);
+  return RESULT_OK;
+}
 
 }  // namespace reelbox

@@ -2,6 +2,7 @@
 
 #include "engine/tape_deck.h"
 #include "ui/cassette_recorder.h"
+#include "ui/recorder_commands.h"
 
 namespace reelbox {
 
@@ -12,7 +13,12 @@ void ApplyEngineOptions(TapeDeck& deck, const WindowOptions& options) {
 }
 
 void CassetteRecorder::ApplyOptions(TapeDeck& deck, const WindowOptions& options) {
-  // The options toolbar, once the window has one, shows these four at once.
+  if (view != nullptr) {
+    view->PressButton(ID_FAST_LOADING, options.fastLoading);
+    view->PressButton(ID_AUTO_PLAY, options.autoPlay);
+    view->PressButton(ID_LOADING_NOISE, options.loadingNoise);
+    view->PressButton(ID_AUTO_LOAD, options.autoLoad);
+  }
   ApplyEngineOptions(deck, options);
   fastLoad = options.fastLoading;
   autoPlay = options.autoPlay;

@@ -4,7 +4,7 @@
 //
 // 47loader's loop (IN A,(0xFE); ADD A,A; JP M) is not one that auto play /
 // stop recognises, so the deck would stop it in its first frame of data:
-// these runs switch auto play / stop off and press Play.
+// these runs switch auto play / stop off and press Play with F7, as a user does.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,7 +42,6 @@ DemoRun LoadDemo(const std::string& path, const FastOptions& options) {
   load.tapePath = path;
   load.untilTapeEnd = true;
   load.maxSeconds = 200;
-  load.pressPlay = QueuePlay;
   const LoadReport report = RunLoad(host, load);
 
   run.loaded = report.exitReason == "tape_end" && host.Cpu().Peek(SYSVAR_ERR_NR) == REPORT_OK;

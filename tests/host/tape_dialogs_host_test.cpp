@@ -103,8 +103,12 @@ TEST(TapeDialogsOnTheHost, TheChosenSideLoadsAndCancelLoadsNothing) {
     const LoadReport report = RunLoad(host, load);
     rb_set_dialog_handler(nullptr, nullptr);
     EXPECT_EQ((std::vector<std::string>{"Choose\r\nside"}), seen.messages);
-    EXPECT_EQ((std::vector<std::int32_t>{0, 1}), seen.blocks);
-    EXPECT_EQ((std::vector<std::uint32_t>{2}), seen.itemCounts);
+    // After Cancel the host presses Play at the menu, which shows it again.
+    ASSERT_GE(seen.blocks.size(), 2u);
+    EXPECT_EQ((std::vector<std::int32_t>{0, 1}),
+              std::vector<std::int32_t>(seen.blocks.begin(), seen.blocks.begin() + 2));
+    EXPECT_EQ(std::vector<std::uint32_t>(seen.itemCounts.size(), 2), seen.itemCounts);
+    EXPECT_EQ(test.side != 0, seen.itemCounts.size() == 1);
     if (test.side == 0) {
       EXPECT_EQ("no_tape", report.exitReason);  // the deck waits at the menu
       EXPECT_FALSE(CharacterAt(host, 2, 0, 'S'));

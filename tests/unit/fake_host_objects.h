@@ -78,13 +78,14 @@ class FakeHostShell final : public CountedFake<IHostShell> {
   HResult RB_CALL ShellSlot28() override { return RESULT_NOTIMPL; }
   HResult RB_CALL ShellSlot29() override { return RESULT_NOTIMPL; }
   WindowHandle RB_CALL GetMainWindow() override { return nullptr; }
-  HResult RB_CALL AddCommand(const char*, std::uint32_t, std::uint32_t, std::uint32_t* commandId) override {
+  HResult RB_CALL AddCommand(std::uint32_t, const char*, std::uint32_t, const HostAccelerator*,
+                             std::uint32_t* commandId) override {
     *commandId = ++lastCommandId;
     return RESULT_OK;
   }
   HResult RB_CALL ShellSlot32() override { return RESULT_NOTIMPL; }
-  std::int32_t RB_CALL AddToolbarImage(void*) override { return 0; }
-  HResult RB_CALL AddToolbarButton(std::uint32_t, std::int32_t) override { return RESULT_OK; }
+  std::int32_t RB_CALL AddToolbarImage(ModuleHandle, std::uint32_t, std::uint32_t) override { return 0; }
+  HResult RB_CALL AddToolbarButton(std::uint32_t, const HostToolbarButton*) override { return RESULT_OK; }
   WindowHandle RB_CALL GetToolbar() override { return nullptr; }
   HResult RB_CALL ShellSlot36() override { return RESULT_NOTIMPL; }
   HResult RB_CALL StoreToolWindowPosition(WindowHandle, std::int32_t*, std::int32_t*) override { return RESULT_OK; }

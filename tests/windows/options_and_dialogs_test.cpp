@@ -49,6 +49,46 @@ void ExpectPage(HWND page, const std::vector<PageControl>& controls) {
   }
 }
 
+// The recorder window's toolbar that holds the command's button, among the
+// windows of this thread; null when there is none.
+HWND ToolbarWith(int command) {
+  struct Search {
+    int command;
+    HWND found;
+  } search{command, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(context);
+        EnumChildWindows(
+            window,
+            [](HWND child, LPARAM inner) -> BOOL {
+              auto* search = reinterpret_cast<Search*>(inner);
+              char name[32] = {};
+              GetClassNameA(child, name, sizeof name);
+              if (std::string(name) == TOOLBARCLASSNAMEA &&
+                  SendMessageA(child, TB_COMMANDTOINDEX, search->command, 0) >= 0) {
+                search->found = child;
+              }
+              return search->found == nullptr;
+            },
+            context);
+        return search->found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The options toolbar's fast loading, auto play, loading noise and auto load buttons.
+std::vector<bool> OptionButtonsPressed() {
+  std::vector<bool> pressed;
+  for (int command : {1007, 1008, 1010, 1011}) {
+    HWND toolbar = ToolbarWith(command);
+    pressed.push_back(toolbar != nullptr && SendMessageA(toolbar, TB_ISBUTTONCHECKED, command, 0) != 0);
+  }
+  return pressed;
+}
+
 class WindowsPlugin : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -198,9 +238,13 @@ TEST_F(OptionsPage, ClicksEnableAndApplyReachesTheDeckAndTheStore) {
                     {1011, "Save a lin&k to the current audio cassette file", false, true},
                     {1012, "&Embed the current audio cassette file", true, true},
                     {1016, "Ask &whether to embed large audio cassette files", true, true}});
+  ASSERT_NE(nullptr, ToolbarWith(1007));
+  EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
   SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
   wintest::PumpMessages(50);
+  // The options toolbar follows at once: fast loading, auto play, noise and auto load are off.
+  EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
   CloseSheet();
 
   // A new page shows what the deck and the window now hold.

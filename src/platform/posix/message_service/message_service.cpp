@@ -1,7 +1,10 @@
 #include "platform/posix/message_service/message_service.h"
 
+#include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -12,10 +15,18 @@ namespace {
 constexpr std::uint32_t WM_DESTROY = 0x0002;
 constexpr std::uint32_t WM_NCDESTROY = 0x0082;
 
+struct Item {
+  std::intptr_t value;
+  std::string text;
+};
+
+using ItemTable = std::map<std::string, std::map<std::int32_t, Item>>;
+
 struct WindowEntry {
   void* parent;
   rb_window_procedure procedure;
   void* context;
+  ItemTable items;
 };
 
 struct Message {
@@ -49,7 +60,7 @@ RB_EXPORT void* rb_create_window(void* parent, rb_window_procedure procedure, vo
   std::lock_guard<std::mutex> guard(service.lock);
   void* handle = reinterpret_cast<void*>(service.nextHandle);
   service.nextHandle += 0x10;
-  service.windows[handle] = WindowEntry{parent, procedure, context};
+  service.windows[handle] = WindowEntry{parent, procedure, context, {}};
   return handle;
 }
 
@@ -58,20 +69,22 @@ RB_EXPORT void* rb_create_window(void* parent, rb_window_procedure procedure, vo
 RB_EXPORT void rb_destroy_window(void* window) {
   MessageService& service = Service();
   std::vector<void*> children;
-  WindowEntry entry{};
+  rb_window_procedure procedure = nullptr;
+  void* context = nullptr;
   {
     std::lock_guard<std::mutex> guard(service.lock);
     auto found = service.windows.find(window);
     if (found == service.windows.end()) return;
-    entry = found->second;
+    procedure = found->second.procedure;
+    context = found->second.context;
     for (const auto& other : service.windows) {
       if (other.second.parent == window) children.push_back(other.first);
     }
   }
   for (void* child : children) rb_destroy_window(child);
-  if (entry.procedure != nullptr) {
-    entry.procedure(entry.context, window, WM_DESTROY, 0, 0);
-    entry.procedure(entry.context, window, WM_NCDESTROY, 0, 0);
+  if (procedure != nullptr) {
+    procedure(context, window, WM_DESTROY, 0, 0);
+    procedure(context, window, WM_NCDESTROY, 0, 0);
   }
   std::lock_guard<std::mutex> guard(service.lock);
   service.windows.erase(window);
@@ -101,7 +114,8 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
   // Messages posted while these are handled wait for the next round.
   for (; due > 0; --due) {
     Message message;
-    WindowEntry entry;
+    rb_window_procedure procedure;
+    void* context;
     rb_message_observer observer;
     void* observerContext;
     {
@@ -111,7 +125,8 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
       service.queue.pop_front();
       auto found = service.windows.find(message.window);
       if (found == service.windows.end()) continue;
-      entry = found->second;
+      procedure = found->second.procedure;
+      context = found->second.context;
       observer = service.observer;
       observerContext = service.observerContext;
     }
@@ -119,9 +134,7 @@ RB_EXPORT std::size_t rb_dispatch_messages(void) {
       observer(observerContext, message.window, message.message, message.wParam, message.lParam);
     }
     // Called without the lock: a procedure may post or destroy windows.
-    if (entry.procedure != nullptr) {
-      entry.procedure(entry.context, message.window, message.message, message.wParam, message.lParam);
-    }
+    if (procedure != nullptr) procedure(context, message.window, message.message, message.wParam, message.lParam);
     ++delivered;
   }
   return delivered;
@@ -158,4 +171,75 @@ RB_EXPORT std::intptr_t rb_show_dialog(const rb_dialog* dialog) {
   }
   if (handler == nullptr) return dialog->defaultAnswer;
   return handler(context, dialog);
+}
+
+RB_EXPORT std::intptr_t rb_send_message(void* window, std::uint32_t message, std::uintptr_t wParam,
+                                        std::intptr_t lParam) {
+  MessageService& service = Service();
+  rb_window_procedure procedure;
+  void* context;
+  {
+    std::lock_guard<std::mutex> guard(service.lock);
+    auto found = service.windows.find(window);
+    if (found == service.windows.end()) return 0;
+    procedure = found->second.procedure;
+    context = found->second.context;
+  }
+  return procedure != nullptr ? procedure(context, window, message, wParam, lParam) : 0;
+}
+
+RB_EXPORT void rb_set_window_item(void* window, const char* name, std::int32_t index, std::intptr_t value,
+                                  const char* text) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  auto found = service.windows.find(window);
+  if (found == service.windows.end() || name == nullptr) return;
+  found->second.items[name][index] = Item{value, text != nullptr ? text : ""};
+}
+
+RB_EXPORT void rb_clear_window_items(void* window, const char* name) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  auto found = service.windows.find(window);
+  if (found != service.windows.end() && name != nullptr) found->second.items.erase(name);
+}
+
+RB_EXPORT int rb_get_window_item(void* window, const char* name, std::int32_t index, std::intptr_t* value, char* text,
+                                 std::size_t size) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  auto found = service.windows.find(window);
+  if (found == service.windows.end() || name == nullptr) return 0;
+  auto items = found->second.items.find(name);
+  if (items == found->second.items.end()) return 0;
+  auto item = items->second.find(index);
+  if (item == items->second.end()) return 0;
+  if (value != nullptr) *value = item->second.value;
+  if (text != nullptr && size > 0) {
+    const std::size_t length = item->second.text.size() < size ? item->second.text.size() : size - 1;
+    std::memcpy(text, item->second.text.data(), length);
+    text[length] = '\0';
+  }
+  return 1;
+}
+
+RB_EXPORT std::int32_t rb_count_window_items(void* window, const char* name) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  auto found = service.windows.find(window);
+  if (found == service.windows.end() || name == nullptr) return 0;
+  auto items = found->second.items.find(name);
+  if (items == found->second.items.end() || items->second.empty()) return 0;
+  return items->second.rbegin()->first + 1;
+}
+
+RB_EXPORT void* rb_find_window_with_item(const char* name) {
+  MessageService& service = Service();
+  std::lock_guard<std::mutex> guard(service.lock);
+  void* first = nullptr;
+  for (const auto& window : service.windows) {
+    const bool holds = name != nullptr && window.second.items.count(name) != 0;
+    if (holds && (first == nullptr || window.first < first)) first = window.first;
+  }
+  return first;
 }

@@ -25,6 +25,24 @@ std::size_t rb_dispatch_messages(void);
 // Messages waiting in the queue.
 std::size_t rb_pending_messages(void);
 
+// Calls the window's procedure at once on the caller's thread, as SendMessage
+// does; 0 when the window does not exist.
+std::intptr_t rb_send_message(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+// What a window shows, kept for those who cannot see it: named, indexed items
+// of a value and a text, set by the window's owner code and read by the host
+// (a title, rows of a list, a button's state). They go with the window.
+void rb_set_window_item(void* window, const char* name, std::int32_t index, std::intptr_t value, const char* text);
+// Removes every item of name.
+void rb_clear_window_items(void* window, const char* name);
+// 1 and the item's value and text (cut to size) when it exists, else 0.
+int rb_get_window_item(void* window, const char* name, std::int32_t index, std::intptr_t* value, char* text,
+                       std::size_t size);
+// Items of name: one more than the highest index, 0 when none.
+std::int32_t rb_count_window_items(void* window, const char* name);
+// The first window created that holds an item of name; null when none does.
+void* rb_find_window_with_item(const char* name);
+
 // The host's message loop sees every posted message before it is delivered,
 // as a Windows loop does between GetMessage and DispatchMessage. A null
 // observer removes it.

@@ -1,0 +1,14 @@
+// Writes 24-bit pixels as a PNG file (stored deflate blocks: no compressor
+// needed), for screenshots of windows under test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace reelbox::test {
+
+// rgb holds width * height pixels, 3 bytes each, top row first.
+bool WritePngFile(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb);
+
+}  // namespace reelbox::test

@@ -1,0 +1,391 @@
+#include "windows/test_host.h"
+
+// The common controls header needs windows.h before it.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <chrono>
+#include <cstring>
+
+#include "windows/png_writer.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr const char* MAIN_CLASS = "ReelboxTestHost";
+constexpr int MAIN_WIDTH = 640;
+constexpr int MAIN_HEIGHT = 480;
+constexpr UINT MENU_TOOLS_FIRST = 40000;
+
+using CreateInstanceFunction = HResult(RB_CALL*)(IUnknown* outer, const Guid& riid, void** out);
+
+}  // namespace
+
+std::string WindowsPath(const char* unixPath) {
+  std::string path = std::string("Z:") + unixPath;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+WindowsTestHost::WindowsTestHost() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &WindowsTestHost::MainProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.lpszClassName = MAIN_CLASS;
+  RegisterClassExA(&windowClass);
+  menuBar_ = CreateMenu();
+  toolsMenu_ = CreatePopupMenu();
+  AppendMenuA(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(toolsMenu_), "&Tools");
+  main_ = CreateWindowExA(0, MAIN_CLASS, "Kestrelix test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, MAIN_WIDTH,
+                          MAIN_HEIGHT, nullptr, menuBar_, GetModuleHandleA(nullptr), this);
+  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0, 0,
+                             0, main_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, "Ready", main_, 1);
+  paneWidths_.push_back(-1);
+  ShowWindow(main_, SW_SHOWNORMAL);
+  LayoutBars();
+  Pump(50);
+}
+
+WindowsTestHost::~WindowsTestHost() {
+  StopEmulation();
+  if (main_ != nullptr) DestroyWindow(main_);  // the tool window goes with its owner
+  if (device_ != nullptr) device_->Release();
+  if (toolWindow_ != nullptr) toolWindow_->Release();
+  if (media_ != nullptr) media_->Release();
+  if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+  if (library_ != nullptr) FreeLibrary(library_);
+  UnregisterClassA(MAIN_CLASS, GetModuleHandleA(nullptr));
+}
+
+HResult WindowsTestHost::LoadPlugin(const std::string& dllPath) {
+  library_ = LoadLibraryA(dllPath.c_str());
+  if (library_ == nullptr) return ResultFromSystemError(static_cast<std::int32_t>(GetLastError()));
+  auto create =
+      reinterpret_cast<CreateInstanceFunction>(reinterpret_cast<void*>(GetProcAddress(library_, "CreateInstance")));
+  if (create == nullptr) return RESULT_FAIL;
+  void* object = nullptr;
+  HResult result = create(nullptr, IID_IMediaHandler, &object);
+  if (Failed(result)) return result;
+  media_ = static_cast<IMediaHandler*>(object);
+  media_->QueryInterface(IID_IToolWindow, reinterpret_cast<void**>(&toolWindow_));
+  media_->QueryInterface(IID_IDevice, reinterpret_cast<void**>(&device_));
+  return toolWindow_ != nullptr && device_ != nullptr ? RESULT_OK : RESULT_NOINTERFACE;
+}
+
+HResult WindowsTestHost::CreateToolWindow() {
+  HResult result = toolWindow_->Create(main_, this);
+  if (Failed(result)) return result;
+  toolWindow_->AddMenuItems(optionFlags_ & 1);
+  result = toolWindow_->AddToolbarButton();
+  Pump(50);
+  return result;
+}
+
+HResult WindowsTestHost::StartEmulation() {
+  const HResult result = device_->Attach(&machine_);
+  if (Failed(result)) return result;
+  running_ = true;
+  emulation_ = std::thread([this] {
+    while (running_) {
+      device_->BeginFrame(0);
+      std::uint8_t value = 0xFF;
+      device_->ReadPort(0xFE, &value);
+      device_->EndFrame(0, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+  return RESULT_OK;
+}
+
+void WindowsTestHost::StopEmulation() {
+  if (!emulation_.joinable()) return;
+  running_ = false;
+  emulation_.join();
+  device_->Detach();
+}
+
+HResult WindowsTestHost::OpenTape(const std::string& path) {
+  const HResult result = media_->OpenMedia(path.c_str(), nullptr, 0);
+  Pump(50);
+  return result;
+}
+
+void WindowsTestHost::Pump(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  do {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (accelerators_ != nullptr && TranslateAcceleratorA(main_, accelerators_, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(5);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+void WindowsTestHost::PressKey(WORD virtualKey) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(main_, WM_KEYDOWN, virtualKey, scan | 1);
+  PostMessageA(main_, WM_KEYUP, virtualKey, scan | 1 | (3L << 30));
+  Pump(100);
+}
+
+void WindowsTestHost::Click(HWND control, POINT point) {
+  const LPARAM at = MAKELPARAM(point.x, point.y);
+  // The release waits in the queue while the press is handled, so controls
+  // that look ahead for it (a list view's drag detection) find it there.
+  SendMessageA(control, WM_MOUSEMOVE, 0, at);
+  PostMessageA(control, WM_LBUTTONUP, 0, at);
+  SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  Pump(150);
+}
+
+bool WindowsTestHost::Screenshot(const std::string& path) {
+  Pump(200);
+  return Capture(path);
+}
+
+bool WindowsTestHost::ScreenshotWithMenuOpen(const std::string& path) {
+  menuShotPath_ = path;
+  menuShotWritten_ = false;
+  SetTimer(main_, 1, 400, nullptr);
+  PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 't');
+  Pump(1500);
+  KillTimer(main_, 1);
+  menuShotPath_.clear();
+  return menuShotWritten_;
+}
+
+bool WindowsTestHost::Capture(const std::string& path) {
+  RECT area{};
+  GetWindowRect(main_, &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t* pixel = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+      pixel[0] = row[x * 3 + 2];
+      pixel[1] = row[x * 3 + 1];
+      pixel[2] = row[x * 3];
+    }
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return WritePngFile(path, width, height, rgb);
+}
+
+std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
+  for (const auto& command : commandTexts_) {
+    if (command.second == text) return command.first;
+  }
+  return 0;
+}
+
+HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
+  if (out == nullptr) return RESULT_FAIL;
+  *out = nullptr;
+  if (riid == IID_IHostRegistry) return machine_.QueryInterface(riid, out);
+  if (riid != IID_IUnknown) return RESULT_NOINTERFACE;
+  *out = this;
+  AddRef();
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::GetOptionFlags(std::uint32_t* flags) {
+  *flags = optionFlags_;
+  return RESULT_OK;
+}
+
+MessageResult WindowsTestHost::DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
+                                             MessageLParam lParam, std::uint32_t* messageState) {
+  if (messageState != nullptr) *messageState = 0;
+  return ::DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
+}
+
+MessageResult WindowsTestHost::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
+                                             std::uint32_t* messageState) {
+  if (messageState != nullptr) *messageState = 0;
+  return FALSE;
+}
+
+HResult WindowsTestHost::AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) {
+  paneWidths_.push_back(width);
+  *paneIndex = static_cast<std::uint32_t>(paneWidths_.size() - 1);
+  LayoutBars();
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::GetStatusBar(WindowHandle* statusBar) {
+  *statusBar = status_;
+  return RESULT_OK;
+}
+
+std::uint32_t WindowsTestHost::SetModalState(std::uint32_t modal) {
+  const std::uint32_t previous = modal_;
+  modal_ = modal;
+  return previous;
+}
+
+// An id the caller already holds from this host takes one more accelerator.
+HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
+                                    std::uint32_t* commandId) {
+  if (commandId == nullptr) return RESULT_FAIL;
+  if (*commandId < MENU_TOOLS_FIRST || *commandId >= nextCommandId_) *commandId = nextCommandId_++;
+  if (text != nullptr) {
+    AppendMenuA(toolsMenu_, MF_STRING, *commandId, text);
+    DrawMenuBar(main_);
+    commandTexts_[*commandId] = text;
+  }
+  if (accelerator != nullptr) {
+    acceleratorList_.push_back(
+        ACCEL{static_cast<BYTE>(accelerator->modifiers), accelerator->key, static_cast<WORD>(*commandId)});
+    if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
+    accelerators_ = CreateAcceleratorTableA(acceleratorList_.data(), static_cast<int>(acceleratorList_.size()));
+  }
+  return RESULT_OK;
+}
+
+std::int32_t WindowsTestHost::AddToolbarImage(ModuleHandle module, std::uint32_t bitmapId, std::uint32_t) {
+  TBADDBITMAP strip{static_cast<HINSTANCE>(module), bitmapId};
+  return static_cast<std::int32_t>(SendMessageA(toolbar_, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&strip)));
+}
+
+HResult WindowsTestHost::AddToolbarButton(std::uint32_t, const HostToolbarButton* button) {
+  TBBUTTON record{};
+  std::memcpy(&record, button, sizeof record);
+  if (!SendMessageA(toolbar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&record))) return RESULT_FAIL;
+  SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  return RESULT_OK;
+}
+
+POINT WindowsTestHost::ClientOrigin() const {
+  POINT origin{0, 0};
+  ClientToScreen(main_, &origin);
+  return origin;
+}
+
+HResult WindowsTestHost::StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) {
+  RECT rect{};
+  if (!GetWindowRect(static_cast<HWND>(window), &rect)) return RESULT_FAIL;
+  const POINT origin = ClientOrigin();
+  *left = rect.left - origin.x;
+  *top = rect.top - origin.y;
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) {
+  const POINT origin = ClientOrigin();
+  SetWindowPos(static_cast<HWND>(window), nullptr, origin.x + left, origin.y + top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::GetSettingDword(const char* key, const char* name, std::uint32_t* data) {
+  auto found = settings_.find(std::string(key) + "\\" + name);
+  if (found == settings_.end()) return RESULT_FAIL;
+  *data = found->second;
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::SetSettingDword(const char* key, const char* name, std::uint32_t data) {
+  settings_[std::string(key) + "\\" + name] = data;
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) {
+  auto found = stringSettings_.find(std::string(key) + "\\" + name);
+  if (found == stringSettings_.end() || size == 0) return RESULT_FAIL;
+  lstrcpynA(buffer, found->second.c_str(), static_cast<int>(size));
+  return RESULT_OK;
+}
+
+HResult WindowsTestHost::SetSettingString(const char* key, const char* name, const char* text) {
+  stringSettings_[std::string(key) + "\\" + name] = text;
+  return RESULT_OK;
+}
+
+LRESULT CALLBACK WindowsTestHost::MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* host = static_cast<WindowsTestHost*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+    host->main_ = window;
+  }
+  auto* host = reinterpret_cast<WindowsTestHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (host == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  return host->OnMainMessage(message, wParam, lParam);
+}
+
+LRESULT WindowsTestHost::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) >= MENU_TOOLS_FIRST && toolWindow_ != nullptr) toolWindow_->OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_INITMENUPOPUP:
+      if (toolWindow_ != nullptr) toolWindow_->UpdateMenu(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_SIZE:
+      LayoutBars();
+      return 0;
+    case WM_TIMER:
+      if (!menuShotPath_.empty()) {
+        KillTimer(main_, 1);
+        menuShotWritten_ = Capture(menuShotPath_);
+        menuShotPath_.clear();
+        EndMenu();
+      }
+      return 0;
+    case WM_MOVE:
+      if (toolWindow_ != nullptr) toolWindow_->Reposition(0);
+      return 0;
+    case WM_NCDESTROY:
+      main_ = nullptr;
+      return ::DefWindowProcA(main_, message, wParam, lParam);
+    default:
+      return ::DefWindowProcA(main_, message, wParam, lParam);
+  }
+}
+
+void WindowsTestHost::LayoutBars() {
+  if (toolbar_ != nullptr) SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  if (status_ == nullptr) return;
+  SendMessageA(status_, WM_SIZE, 0, 0);
+  RECT client{};
+  GetClientRect(main_, &client);
+  // The host's own pane fills what the plug-ins' panes leave.
+  std::vector<int> edges(paneWidths_.size());
+  int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
+  for (std::size_t i = paneWidths_.size(); i-- > 1;) {
+    edges[i] = right;
+    right -= paneWidths_[i];
+  }
+  edges[0] = right;
+  if (!edges.empty()) edges.back() = -1;
+  SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+}  // namespace reelbox::test

@@ -165,17 +165,38 @@ class PluginWindows : public ::testing::Test {
   bool attached = false;
 };
 
-struct PageControl {
+// A button of the page: its text, then its state when the page opens, after
+// the test's clicks, and on a page opened after Apply. Each state is two
+// letters: C checked or u unchecked, E enabled or d disabled.
+struct PageButton {
   int id;
-  bool checked;
-  bool enabled;
+  const char* text;
+  const char* states[3];
 };
 
-void ExpectPage(HWND page, const std::vector<PageControl>& controls) {
-  for (const PageControl& control : controls) {
-    HWND button = GetDlgItem(page, control.id);
-    EXPECT_EQ(control.checked, SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED) << control.id;
-    EXPECT_EQ(control.enabled, IsWindowEnabled(button) != 0) << control.id;
+const PageButton PAGE_BUTTONS[] = {
+    {1006, "Enable auto &loading", {"CE", "uE", "uE"}},
+    {1007, "Auto &play / stop", {"CE", "uE", "uE"}},
+    {1008, "Generate loading noi&se", {"CE", "uE", "uE"}},
+    {1017, "&Boost loading noise volume", {"CE", "Cd", "Cd"}},
+    {1018, "Stop at e&nd of tape", {"CE", "Cd", "Cd"}},
+    {1010, "Enable F&ast loading", {"CE", "uE", "uE"}},
+    {1009, "&Flashloading", {"CE", "Cd", "Cd"}},
+    {1015, "Edge &detection", {"uE", "ud", "ud"}},
+    {1011, "Save a lin&k to the current audio cassette file", {"CE", "uE", "uE"}},
+    {1012, "&Embed the current audio cassette file", {"uE", "CE", "CE"}},
+    {1016, "Ask &whether to embed large audio cassette files", {"Cd", "CE", "CE"}},
+};
+
+void ExpectPage(HWND page, int stage) {
+  for (const PageButton& button : PAGE_BUTTONS) {
+    HWND control = GetDlgItem(page, button.id);
+    const std::string shown = std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
+                              (IsWindowEnabled(control) ? "E" : "d");
+    EXPECT_EQ(button.states[stage], shown) << button.text;
+    if (stage == 0) {
+      EXPECT_EQ(button.text, ControlText(page, button.id));
+    }
   }
 }
 
@@ -222,31 +243,9 @@ TEST_F(OptionsPage, ClicksEnableApplyReachesTheDeckAndTheToolbar) {
   tab.cchTextMax = sizeof caption;
   SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
   EXPECT_STREQ("Cassette Recorder", caption);
-  const std::pair<int, const char*> texts[] = {{1013, "Playback Options"},
-                                               {1006, "Enable auto &loading"},
-                                               {1007, "Auto &play / stop"},
-                                               {1008, "Generate loading noi&se"},
-                                               {1017, "&Boost loading noise volume"},
-                                               {1018, "Stop at e&nd of tape"},
-                                               {1010, "Enable F&ast loading"},
-                                               {1009, "&Flashloading"},
-                                               {1015, "Edge &detection"},
-                                               {1014, "State Saving / Loading"},
-                                               {1011, "Save a lin&k to the current audio cassette file"},
-                                               {1012, "&Embed the current audio cassette file"},
-                                               {1016, "Ask &whether to embed large audio cassette files"}};
-  for (const auto& text : texts) EXPECT_EQ(text.second, ControlText(page, text.first));
-  ExpectPage(page, {{1006, true, true},
-                    {1007, true, true},
-                    {1008, true, true},
-                    {1017, true, true},
-                    {1018, true, true},
-                    {1010, true, true},
-                    {1009, true, true},
-                    {1015, false, true},
-                    {1011, true, true},
-                    {1012, false, true},
-                    {1016, true, false}});
+  EXPECT_EQ("Playback Options", ControlText(page, 1013));
+  EXPECT_EQ("State Saving / Loading", ControlText(page, 1014));
+  ExpectPage(page, 0);
   EXPECT_TRUE(Photograph(sheet, "options_page.png"));
 
   // F1 over a control asks the host for that control's topic.
@@ -262,17 +261,7 @@ TEST_F(OptionsPage, ClicksEnableApplyReachesTheDeckAndTheToolbar) {
 
   EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
   for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
-  ExpectPage(page, {{1006, false, true},
-                    {1007, false, true},
-                    {1008, false, true},
-                    {1017, true, false},
-                    {1018, true, false},
-                    {1010, false, true},
-                    {1009, true, false},
-                    {1015, false, false},
-                    {1011, false, true},
-                    {1012, true, true},
-                    {1016, true, true}});
+  ExpectPage(page, 1);
   ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
   SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
   host.Pump(50);
@@ -282,13 +271,7 @@ TEST_F(OptionsPage, ClicksEnableApplyReachesTheDeckAndTheToolbar) {
   // A new page shows what the deck and the window now hold.
   page = OpenSheet();
   ASSERT_NE(nullptr, page);
-  ExpectPage(page, {{1006, false, true},
-                    {1007, false, true},
-                    {1008, false, true},
-                    {1017, true, false},
-                    {1009, true, false},
-                    {1012, true, true},
-                    {1016, true, true}});
+  ExpectPage(page, 2);
   CloseSheet();
   DestroyWindow(host.MainWindow());  // the recorder window writes its settings
   for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {

@@ -23,6 +23,7 @@
 #include "tools/machine_options.h"
 #include "tools/result_words.h"
 #include "tools/save_command.h"
+#include "tools/tape_dialog_answers.h"
 
 using namespace reelbox;
 using namespace reelbox::host;
@@ -47,6 +48,7 @@ struct RunArguments {
   bool realTime = false;
   bool untilTapeEnd = false;
   bool detailed = false;
+  int select = 1;  // a select block's entry, or tools::SELECT_NONE
   double seconds = 600.0;
 };
 
@@ -113,6 +115,8 @@ const Option RUN_OPTIONS[] = {
      [](RunArguments& a, const char* v) { return ParseSeconds(v, &a.seconds); }},
     {"--until-tape-end", nullptr, "a stop before the tape's end does not finish the run",
      [](RunArguments& a, const char*) { return a.untilTapeEnd = true; }},
+    {"--select", "N|none", "answer a tape's menus with entry N (default 1); none cancels them",
+     [](RunArguments& a, const char* v) { return tools::ParseSelect(v, &a.select); }},
     {"--png", "FILE", "where the screen goes (default reelbox-screen.png)",
      [](RunArguments& a, const char* v) { return !(a.pngPath = v).empty(); }},
     {"--noise", "FILE.wav", "record the loading noise into a WAV file (runs in real time)",
@@ -350,6 +354,7 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "reelbox: %s\n", autoLoadError.c_str());
     return 1;
   }
+  const tools::TapeDialogAnswers dialogs(args.select, stdout);
   ReferenceHost host(hostOptions);
   PresetPluginSettings(args, host.Settings());
   HResult result = host.Start();

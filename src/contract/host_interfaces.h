@@ -253,7 +253,10 @@ struct IOptionsSheet : IUnknown {
   virtual HResult RB_CALL SheetSlot8() = 0;
   virtual HResult RB_CALL SheetSlot9() = 0;
   virtual HResult RB_CALL SheetSlot10() = 0;
-  virtual HResult RB_CALL ShowContextHelp(WindowHandle window, std::uint32_t contextId) = 0;  // 11
+  // 11: the help topic of a control, as WinHelp is asked: the control's window,
+  // 0, the command (12, HELP_WM_HELP) and pairs of control and help ids ended by 0, 0.
+  virtual HResult RB_CALL ShowContextHelp(WindowHandle window, std::uint32_t reserved, std::uint32_t command,
+                                          const std::uint32_t* helpIds) = 0;
 };
 
 }  // namespace reelbox

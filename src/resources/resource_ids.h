@@ -63,6 +63,17 @@ constexpr int IDB_OPTIONS = 104;    // five 16x16 glyphs
 constexpr int IDB_HOST_BUTTON = 114;
 constexpr int IDI_CASSETTE = 105;
 constexpr int IDI_CASSETTE_RECORDING = 113;
-constexpr int IDI_TAPE_FILE = 112;
+constexpr int IDI_TAPE_FILE = 112;      // a cassette over a document page
+constexpr int IDI_SNAPSHOT_FILE = 107;  // a camera over a document page
+
+// Dialog templates and their controls (the options page's buttons are in
+// ui/options_page_model.h).
+constexpr int IDD_TAPE_MESSAGE = 106;
+constexpr int IDD_PROGRAM_CHOICE = 107;
+constexpr int IDD_OPTIONS_PAGE = 128;
+constexpr int IDC_MESSAGE_TEXT = 1001;
+constexpr int IDC_PROGRAM_LIST = 1005;
+constexpr int IDC_PLAYBACK_GROUP = 1013;
+constexpr int IDC_SNAPSHOT_GROUP = 1014;
 
 }  // namespace reelbox

@@ -8,6 +8,7 @@
 #include "shell/module_state.h"
 #include "snapshot/tape_snapshot.h"
 #include "ui/cassette_recorder.h"
+#include "ui/options_page.h"
 
 namespace reelbox {
 namespace {
@@ -112,11 +113,19 @@ HResult TapePlugin::GetExtensions(std::uint32_t kind, const char* const** list, 
 
 // ---- IOptionsProvider ----
 
-// The options page arrives with the settings dialog; until then the host is
-// told that no page can be made.
-HResult TapePlugin::CreatePage(IOptionsSheet* /*sheet*/, PropertyPageHandle* page) {
-  if (page != nullptr) *page = nullptr;
-  return RESULT_FAIL;
+OptionsTarget TapePlugin::Options() {
+  OptionsTarget target;
+  target.deck = &deck;
+  target.recorder = &recorderWindow;
+  target.embedTape = &embedTape;
+  target.warnEmbedLargeFiles = &warnEmbedLargeFiles;
+  target.owner = static_cast<IMediaHandler*>(this);
+  return target;
+}
+
+HResult TapePlugin::CreatePage(IOptionsSheet* sheet, PropertyPageHandle* page) {
+  if (page == nullptr) return RESULT_FAIL;
+  return CreateOptionsPage(moduleInstance, sheet, Options(), page);
 }
 
 }  // namespace reelbox

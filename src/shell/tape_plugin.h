@@ -8,6 +8,7 @@
 #include "contract/plugin_interfaces.h"
 #include "engine/tape_deck.h"
 #include "tape/tape_block_list.h"
+#include "ui/options_page_model.h"
 
 namespace reelbox {
 
@@ -78,6 +79,8 @@ class TapePlugin final : public IMediaHandler, public IToolWindow, public IDevic
   TapeBlockList& BlockList() { return blockList; }
   TapeDeck& Deck() { return deck; }
   CassetteRecorder* RecorderWindow() const { return recorderWindow; }
+  // What the options page edits.
+  OptionsTarget Options();
 
  private:
   ~TapePlugin();

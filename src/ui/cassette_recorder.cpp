@@ -11,6 +11,7 @@
 #include "ui/recorder_commands.h"
 #include "ui/recorder_layout.h"
 #include "ui/table_of_contents.h"
+#include "ui/tape_dialogs.h"
 
 namespace reelbox {
 namespace {
@@ -199,9 +200,14 @@ void CassetteRecorder::OnStateEvent(std::int32_t state) {
   UpdateControls(state);
 }
 
-// The message and program-choice dialogs and the tape file writer take these.
-void CassetteRecorder::OnTapeMessage(std::int32_t) {}
-void CassetteRecorder::OnSelectBlock(std::int32_t) {}
+void CassetteRecorder::OnTapeMessage(std::int32_t blockIndex) {
+  ShowMessage(DialogOwner{instance, host}, *blockList, blockIndex);
+}
+
+void CassetteRecorder::OnSelectBlock(std::int32_t blockIndex) {
+  SelectBlock(DialogOwner{instance, host}, *blockList, blockIndex, queue);
+}
+
 void CassetteRecorder::OnRecordedBlocks(MessageLParam recordedBlocks) {
   const auto refill = [](void* self) { static_cast<CassetteRecorder*>(self)->FillTableOfContents(); };
   WriteRecordedBlocks(RecordingTarget{instance, host, window, tapePath, blockList, refill, this},

@@ -10,6 +10,7 @@
 #include "contract/host_interfaces.h"
 #include "engine/command_queue.h"
 #include "tape/tape_block_list.h"
+#include "ui/apply_options.h"
 #include "ui/recorder_view.h"
 
 namespace reelbox {
@@ -50,6 +51,9 @@ class CassetteRecorder {
   // the queue; SaveSettings writes them back.
   void LoadSettings();
   void SaveSettings();
+  // The options page's Apply: the options toolbar, the deck and the window's
+  // four fields take the values at once.
+  void ApplyOptions(TapeDeck& deck, const WindowOptions& options);
 
   // Table of contents.
   void FillTableOfContents();

@@ -26,7 +26,7 @@ class Silent final : public SpectrumListener {
 // Boots model on ROMs whose every page runs: DI, then LD BC,port; LD A,value;
 // OUT (C),A for each write, then JR $.
 std::unique_ptr<Spectrum> RunWrites(std::uint32_t model, const std::vector<PortWrite>& writes, Silent* listener) {
-  const MachineSpec& spec = *MachineByModel(model);
+  const MachineDescription& desc = *MachineByModel(model);
   std::vector<std::uint8_t> code = {0xF3};
   for (const PortWrite& write : writes) {
     const std::vector<std::uint8_t> out = {0x01,
@@ -39,10 +39,10 @@ std::unique_ptr<Spectrum> RunWrites(std::uint32_t model, const std::vector<PortW
     code.insert(code.end(), out.begin(), out.end());
   }
   code.insert(code.end(), {0x18, 0xFE});
-  std::vector<std::uint8_t> roms(spec.RomCount() * ROM_BYTES, 0);
-  for (std::uint32_t page = 0; page < spec.RomCount(); ++page)
+  std::vector<std::uint8_t> roms(desc.RomCount() * ROM_BYTES, 0);
+  for (std::uint32_t page = 0; page < desc.RomCount(); ++page)
     std::memcpy(&roms[page * ROM_BYTES], code.data(), code.size());
-  auto spectrum = std::make_unique<Spectrum>(spec, roms.data(), listener);
+  auto spectrum = std::make_unique<Spectrum>(desc, roms.data(), listener);
   spectrum->RunFrame();
   spectrum->FinishFrame();
   return spectrum;

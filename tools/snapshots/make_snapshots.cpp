@@ -42,7 +42,7 @@ bool WaitingInLoader(ReferenceHost& host, bool code) {
   const std::uint16_t pc = cpu.Register(regPC);
   if (host.Typing() || pc < LOADER_FIRST || pc > LOADER_LAST) return false;
   if (cpu.Register(regIFF1) != 0 || cpu.Register(regIM) != 1 || cpu.Border() != 7) return false;
-  if (cpu.RomPage() != static_cast<int>(cpu.Spec().basicRomPage)) return false;
+  if (cpu.RomPage() != static_cast<int>(cpu.Description().basicRomPage)) return false;
   const std::uint16_t line = static_cast<std::uint16_t>(cpu.Peek(SYSVAR_E_LINE) | cpu.Peek(SYSVAR_E_LINE + 1) << 8);
   const std::vector<std::uint8_t> command = TypedCommand(code);
   for (std::size_t i = 0; i < command.size(); ++i) {
@@ -96,7 +96,7 @@ bool Store(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 
 bool RomsPresent(const std::string& folder) {
   std::size_t count = 0;
-  const MachineSpec* machines = Machines(&count);
+  const MachineDescription* machines = Machines(&count);
   for (std::size_t i = 0; i < count; ++i) {
     std::vector<std::uint8_t> roms;
     std::string error;

@@ -6,7 +6,8 @@ namespace reelbox::host {
 namespace {
 
 // 48K timing: 224 T-states by 312 lines, INT for 32 T-states. The 128K and +2
-// run 228 by 311 with INT for 36; the gate-array machines 228 by 311 with 32.
+// run 228 by 311 with INT for 36; the gate-array machines 228 by 311 with 32;
+// the Scorpion the 48K's 224 by 312.
 // clang-format off
 const MachineDescription MACHINES[] = {
     // name, title, machine number, zx-state id, ROMs, RAM pages, paging,
@@ -25,7 +26,7 @@ const MachineDescription MACHINES[] = {
     {"plus3e", "Spectrum +3e", 6, 6, {"plus3e-0.rom", "plus3e-1.rom", "plus3e-2.rom", "plus3e-3.rom"}, 8,
      Paging::Plus3, 228, 311, 32, 3, 10, true, true, true, 850},
     {"scorpion", "Scorpion ZS-256", 7, 10, {"256s-0.rom", "256s-1.rom", "256s-2.rom", "256s-3.rom"}, 16,
-     Paging::Scorpion, 224, 320, 32, 1, 12, true, false, true, 250},
+     Paging::Scorpion, 224, 312, 32, 1, 12, true, false, true, 450},
 };
 // clang-format on
 

@@ -13,10 +13,14 @@ constexpr std::uint8_t SPECIAL_PAGES[4][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5,
 
 bool Is7ffd(const MachineDescription& desc, std::uint16_t port) {
   if (desc.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
+  // The Scorpion decodes the low byte in full: its ROM writes the border
+  // through ports 0x1F00 and 0x7F00, which must not page.
+  if (desc.paging == Paging::Scorpion) return (port & 0xC0FF) == 0x40FD;
   return desc.paging != Paging::None && (port & 0xC002) == 0x4000;
 }
 
 bool Is1ffd(const MachineDescription& desc, std::uint16_t port) {
+  if (desc.paging == Paging::Scorpion) return (port & 0xF0FF) == 0x10FD;
   return (desc.paging == Paging::Plus3 || desc.paging == Paging::Scorpion) && (port & 0xF002) == 0x1000;
 }
 

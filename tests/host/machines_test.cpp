@@ -81,6 +81,7 @@ TEST(MachinePaging, PortsMapRomAndRamAsEachMachineDecodesThem) {
       {"Scorpion pages 8-15", MODEL_SCORPION, {{0x1FFD, 0x10}, {0x7FFD, 0x03}}, 0, -1, 11, false},
       {"Scorpion service ROM", MODEL_SCORPION, {{0x7FFD, 0x10}, {0x1FFD, 0x02}}, 2, -1, 0, false},
       {"Scorpion RAM at 0x0000", MODEL_SCORPION, {{0x1FFD, 0x01}}, -1, 0, 0, false},
+      {"Scorpion: even ports only set the border", MODEL_SCORPION, {{0x1F00, 0x13}, {0x7F00, 0x17}}, 0, -1, 0, false},
   };
   for (const Case& c : cases) {
     Silent listener;

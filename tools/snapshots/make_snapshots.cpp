@@ -144,9 +144,7 @@ int main(int argc, char** argv) {
       verdict = "same as the committed file";
     }
     const bool ok = std::strcmp(verdict, "made") == 0 || std::strcmp(verdict, "same as the committed file") == 0;
-    // A check compares the files there are; rows not yet committed only show.
-    const bool counts = check.empty() || !ReadFile(FileName(check, row.id)).empty();
-    failures += ok || !counts ? 0 : 1;
+    failures += ok ? 0 : 1;
     std::printf("%u  %-16s %-9s %-4s %s\n", row.id, MachineByModel(row.model)->title,
                 row.mode == BasicMode::Basic128 ? "128 BASIC" : "48 BASIC", row.code ? "code" : "prog", verdict);
   }

@@ -28,20 +28,20 @@ std::vector<Chord> TextChords(const std::string& text) {
 }  // namespace
 
 bool EnterBasic(ReferenceHost& host, BasicMode mode, std::string* error) {
-  const MachineSpec& spec = host.Spec();
-  if (!spec.editor128) {
-    host.RunFrames(spec.menuFrames);
+  const MachineDescription& desc = host.Description();
+  if (!desc.editor128) {
+    host.RunFrames(desc.menuFrames);
     if (mode == BasicMode::Basic48) return true;
-    *error = std::string("the ") + spec.title + " has no 128 BASIC";
+    *error = std::string("the ") + desc.title + " has no 128 BASIC";
     return false;
   }
-  host.RunFrames(spec.menuFrames);
+  host.RunFrames(desc.menuFrames);
   std::vector<Chord> keys(mode == BasicMode::Basic128 ? MENU_ITEM_128 : MENU_ITEM_48, CURSOR_DOWN);
   keys.push_back(ENTER);
   host.TypeChords(keys);
   RunUntilTyped(host);
   const bool mode128 = (host.Cpu().Peek(SYSVAR_FLAGS) & FLAGS_128K_MODE) != 0;
-  if (mode128 && spec.diskController) {
+  if (mode128 && desc.diskController) {
     // +3 BASIC loads from its disk drive until told that the tape is the default.
     host.RunFrames(PROMPT_FRAMES);
     host.TypeChords(TextChords("LOAD \"t:\"\n"));
@@ -50,7 +50,7 @@ bool EnterBasic(ReferenceHost& host, BasicMode mode, std::string* error) {
     RunUntilTyped(host);
   }
   if (mode128 == (mode == BasicMode::Basic128)) return true;
-  *error = std::string("the ") + spec.title + "'s menu did not lead to " +
+  *error = std::string("the ") + desc.title + "'s menu did not lead to " +
            (mode == BasicMode::Basic128 ? "128 BASIC" : "48 BASIC");
   return false;
 }

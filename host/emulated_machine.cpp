@@ -50,14 +50,14 @@ bool RegisterByNumber(std::uint32_t number, Z80_REG_T* reg) {
 
 }  // namespace
 
-EmulatedMachine::EmulatedMachine(const MachineSpec& spec, const std::uint8_t* roms, HostRegistry* registry,
+EmulatedMachine::EmulatedMachine(const MachineDescription& desc, const std::uint8_t* roms, HostRegistry* registry,
                                  SoundDevice* sound)
-    : spectrum_(std::make_unique<Spectrum>(spec, roms, static_cast<SpectrumListener*>(this))),
+    : spectrum_(std::make_unique<Spectrum>(desc, roms, static_cast<SpectrumListener*>(this))),
       registry_(registry),
       sound_(sound) {}
 
-void EmulatedMachine::SwitchMachine(const MachineSpec& spec, const std::uint8_t* roms) {
-  spectrum_ = std::make_unique<Spectrum>(spec, roms, static_cast<SpectrumListener*>(this));
+void EmulatedMachine::SwitchMachine(const MachineDescription& desc, const std::uint8_t* roms) {
+  spectrum_ = std::make_unique<Spectrum>(desc, roms, static_cast<SpectrumListener*>(this));
   for (const ExecutionTrap& trap : traps_) RefreshTrap(trap.address);
   for (const auto& watch : watches_) RefreshTrap(watch.first);
 }
@@ -98,7 +98,7 @@ void EmulatedMachine::RefreshTrap(std::uint16_t address) {
   const bool armed =
       watches_.count(address) != 0 ||
       std::any_of(traps_.begin(), traps_.end(), [this, address](const ExecutionTrap& trap) {
-        return trap.address == address && trap.rom == spectrum_->Spec().basicRomNumber && address < ROM_BYTES;
+        return trap.address == address && trap.rom == spectrum_->Description().basicRomNumber && address < ROM_BYTES;
       });
   spectrum_->SetTrap(address, armed);
 }
@@ -156,16 +156,16 @@ HResult EmulatedMachine::PopWord(std::uint16_t* value) {
 // Only the 48 BASIC ROM has numbers the plug-in traps; the trap applies while
 // that ROM is paged in.
 bool EmulatedMachine::InTrapRom(const ExecutionTrap& trap) const {
-  const MachineSpec& spec = spectrum_->Spec();
-  return trap.rom == spec.basicRomNumber && spectrum_->RomPage() == static_cast<int>(spec.basicRomPage);
+  const MachineDescription& desc = spectrum_->Description();
+  return trap.rom == desc.basicRomNumber && spectrum_->RomPage() == static_cast<int>(desc.basicRomPage);
 }
 
-std::uint32_t EmulatedMachine::GetModel() { return spectrum_->Spec().model; }
+std::uint32_t EmulatedMachine::GetModel() { return spectrum_->Description().model; }
 
 // 1 on the 16K and 48K, and on the others while 48 BASIC's ROM is paged in.
 std::uint32_t EmulatedMachine::Is48KMode() {
-  const MachineSpec& spec = spectrum_->Spec();
-  return spec.paging == Paging::None || spectrum_->RomPage() == static_cast<int>(spec.basicRomPage) ? 1 : 0;
+  const MachineDescription& desc = spectrum_->Description();
+  return desc.paging == Paging::None || spectrum_->RomPage() == static_cast<int>(desc.basicRomPage) ? 1 : 0;
 }
 
 HResult EmulatedMachine::SetFullSpeed(std::uint32_t on) {

@@ -33,7 +33,7 @@ struct ExecutionTrap {
 class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener {
  public:
   // roms holds the machine's ROM pages, ROM_BYTES each.
-  EmulatedMachine(const MachineSpec& spec, const std::uint8_t* roms, HostRegistry* registry, SoundDevice* sound);
+  EmulatedMachine(const MachineDescription& desc, const std::uint8_t* roms, HostRegistry* registry, SoundDevice* sound);
 
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
   std::uint32_t RB_CALL AddRef() override { return refs_.Add(); }
@@ -77,7 +77,7 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   Spectrum& Machine() { return *spectrum_; }
   const Spectrum& Machine() const { return *spectrum_; }
   // Replaces the machine by another model, powered on, keeping the traps.
-  void SwitchMachine(const MachineSpec& spec, const std::uint8_t* roms);
+  void SwitchMachine(const MachineDescription& desc, const std::uint8_t* roms);
   // The device offered every read of an even port; null for none.
   void SetPortDevice(IDevice* device) { portDevice_ = device; }
   PluginTimer& Timer() { return timer_; }

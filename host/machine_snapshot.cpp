@@ -34,7 +34,7 @@ SzxZ80 CaptureZ80(const Spectrum& spectrum) {
   z80.im = static_cast<std::uint8_t>(reg(regIM));
   const std::uint32_t clock = spectrum.FrameClock();
   z80.cyclesStart = clock;
-  const std::uint32_t interrupt = spectrum.Spec().interruptTStates;
+  const std::uint32_t interrupt = spectrum.Description().interruptTStates;
   z80.holdIntCycles = static_cast<std::uint8_t>(clock < interrupt ? interrupt - clock : 0);
   z80.flags = z80ex_doing_halt(const_cast<Z80EX_CONTEXT*>(spectrum.Cpu())) ? Z80_HALTED : 0;
   return z80;
@@ -57,15 +57,15 @@ void RestoreZ80(Spectrum& spectrum, const SzxZ80& z80) {
 }  // namespace
 
 SzxState CaptureMachine(const Spectrum& spectrum, bool speechUnit) {
-  const MachineSpec& spec = spectrum.Spec();
+  const MachineDescription& desc = spectrum.Description();
   SzxState state;
-  state.machineId = spec.szxMachineId;
+  state.machineId = desc.szxMachineId;
   state.z80 = CaptureZ80(spectrum);
   state.border = spectrum.Border();
   state.port7ffd = spectrum.Paging().port7ffd;
   state.port1ffd = spectrum.Paging().port1ffd;
   state.portFe = spectrum.UlaOut();
-  for (std::uint32_t number = 0; number < std::max<std::uint32_t>(spec.ramPages, 8); ++number) {
+  for (std::uint32_t number = 0; number < std::max<std::uint32_t>(desc.ramPages, 8); ++number) {
     const std::uint8_t* bytes = spectrum.RamPage(number);
     if (bytes == nullptr) continue;
     SzxPage page;
@@ -74,12 +74,12 @@ SzxState CaptureMachine(const Spectrum& spectrum, bool speechUnit) {
     state.pages.push_back(page);
   }
   state.hasKeyboard = true;
-  if (spec.ay) {
+  if (desc.ay) {
     state.hasAy = true;
     state.aySelected = spectrum.Ay().Selected();
     std::copy(spectrum.Ay().Registers().begin(), spectrum.Ay().Registers().end(), state.ayRegisters.begin());
   }
-  if (spec.diskController) {
+  if (desc.diskController) {
     state.hasPlus3 = true;
     state.plus3Drives = 1;
     state.plus3Motor = static_cast<std::uint8_t>((state.port1ffd & 0x08) != 0);
@@ -89,9 +89,9 @@ SzxState CaptureMachine(const Spectrum& spectrum, bool speechUnit) {
 }
 
 bool RestoreMachine(Spectrum& spectrum, const SzxState& state, std::string* error) {
-  const MachineSpec& spec = spectrum.Spec();
-  if (state.machineId != spec.szxMachineId) {
-    *error = "the snapshot's machine id " + std::to_string(state.machineId) + " is not the " + spec.title;
+  const MachineDescription& desc = spectrum.Description();
+  if (state.machineId != desc.szxMachineId) {
+    *error = "the snapshot's machine id " + std::to_string(state.machineId) + " is not the " + desc.title;
     return false;
   }
   spectrum.Reset();

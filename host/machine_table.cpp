@@ -6,9 +6,10 @@ namespace reelbox::host {
 namespace {
 
 // 48K timing: 224 T-states by 312 lines, INT for 32 T-states. The 128K and +2
-// run 228 by 311 with INT for 36; the gate-array machines 228 by 311 with 32.
+// run 228 by 311 with INT for 36; the gate-array machines 228 by 311 with 32;
+// the Scorpion the 48K's 224 by 312.
 // clang-format off
-const MachineSpec MACHINES[] = {
+const MachineDescription MACHINES[] = {
     // name, title, machine number, zx-state id, ROMs, RAM pages, paging,
     // line T-states, lines, INT T-states, 48 BASIC page and trap number,
     // AY, disk controller, 128 menu, frames to the menu
@@ -25,44 +26,44 @@ const MachineSpec MACHINES[] = {
     {"plus3e", "Spectrum +3e", 6, 6, {"plus3e-0.rom", "plus3e-1.rom", "plus3e-2.rom", "plus3e-3.rom"}, 8,
      Paging::Plus3, 228, 311, 32, 3, 10, true, true, true, 850},
     {"scorpion", "Scorpion ZS-256", 7, 10, {"256s-0.rom", "256s-1.rom", "256s-2.rom", "256s-3.rom"}, 16,
-     Paging::Scorpion, 224, 320, 32, 1, 12, true, false, true, 250},
+     Paging::Scorpion, 224, 312, 32, 1, 12, true, false, true, 450},
 };
 // clang-format on
 
 }  // namespace
 
-std::uint32_t MachineSpec::RomCount() const {
+std::uint32_t MachineDescription::RomCount() const {
   std::uint32_t count = 0;
   while (count < 4 && romFiles[count] != nullptr) ++count;
   return count;
 }
 
-bool MachineSpec::HasRamPage(std::uint32_t page) const {
+bool MachineDescription::HasRamPage(std::uint32_t page) const {
   if (paging != Paging::None) return page < ramPages;
   return page == 5 || (ramPages == 3 && (page == 2 || page == 0));
 }
 
-const MachineSpec* Machines(std::size_t* count) {
+const MachineDescription* Machines(std::size_t* count) {
   *count = sizeof MACHINES / sizeof MACHINES[0];
   return MACHINES;
 }
 
-const MachineSpec* MachineByName(const std::string& name) {
-  for (const MachineSpec& machine : MACHINES) {
+const MachineDescription* MachineByName(const std::string& name) {
+  for (const MachineDescription& machine : MACHINES) {
     if (strcasecmp(machine.name, name.c_str()) == 0) return &machine;
   }
   return nullptr;
 }
 
-const MachineSpec* MachineByModel(std::uint32_t model) {
-  for (const MachineSpec& machine : MACHINES) {
+const MachineDescription* MachineByModel(std::uint32_t model) {
+  for (const MachineDescription& machine : MACHINES) {
     if (machine.model == model) return &machine;
   }
   return nullptr;
 }
 
-const MachineSpec* MachineBySzxId(std::uint8_t id) {
-  for (const MachineSpec& machine : MACHINES) {
+const MachineDescription* MachineBySzxId(std::uint8_t id) {
+  for (const MachineDescription& machine : MACHINES) {
     if (machine.szxMachineId == id) return &machine;
   }
   return nullptr;
@@ -70,7 +71,7 @@ const MachineSpec* MachineBySzxId(std::uint8_t id) {
 
 std::string MachineNames() {
   std::string names;
-  for (const MachineSpec& machine : MACHINES) {
+  for (const MachineDescription& machine : MACHINES) {
     if (!names.empty()) names += '|';
     names += machine.name;
   }

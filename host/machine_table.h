@@ -16,7 +16,7 @@ enum class Paging {
   Scorpion,  // 0x7FFD and 0x1FFD: RAM at 0x0000, service ROM, RAM pages 8-15
 };
 
-struct MachineSpec {
+struct MachineDescription {
   const char* name;           // the command line's name, e.g. "plus2a"
   const char* title;          // for messages, e.g. "Spectrum +2A"
   std::uint32_t model;        // the host's machine number (GetModel)
@@ -41,10 +41,10 @@ struct MachineSpec {
 };
 
 // The machines, in machine-number order (0 to 7).
-const MachineSpec* Machines(std::size_t* count);
-const MachineSpec* MachineByName(const std::string& name);
-const MachineSpec* MachineByModel(std::uint32_t model);
-const MachineSpec* MachineBySzxId(std::uint8_t id);
+const MachineDescription* Machines(std::size_t* count);
+const MachineDescription* MachineByName(const std::string& name);
+const MachineDescription* MachineByModel(std::uint32_t model);
+const MachineDescription* MachineBySzxId(std::uint8_t id);
 // "16k|48k|128k|..." for usage texts.
 std::string MachineNames();
 

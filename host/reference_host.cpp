@@ -13,8 +13,8 @@ constexpr const char* SPEECH_PROPERTY = "vocalis.dll\\@ENABLED";
 }  // namespace
 
 ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options)) {
-  spec_ = MachineByModel(options_.model);
-  if (spec_ == nullptr) spec_ = MachineByModel(MODEL_48K);
+  desc_ = MachineByModel(options_.model);
+  if (desc_ == nullptr) desc_ = MachineByModel(MODEL_48K);
   if (!options_.settingsPath.empty()) settings_.Load(options_.settingsPath);
   display_ = std::make_unique<HostDevice>("vistor.obj", [this](std::uint16_t port, std::uint8_t value) {
     if ((port & 1) == 0 && machine_) machine_->Machine().WriteUla(value);
@@ -23,7 +23,7 @@ ReferenceHost::ReferenceHost(HostOptions options) : options_(std::move(options))
   registry_.AddObject(HOST_OBJECT_DEVICE, beeper_.get());
   registry_.AddObject(HOST_OBJECT_DEVICE, display_.get());
   sound_.KeepPlayedSound(options_.keepSound);
-  media_ = std::make_unique<MediaHost>(&registry_, compression_, spec_->model);
+  media_ = std::make_unique<MediaHost>(&registry_, compression_, desc_->model);
   media_->BlockAutoLoad(!options_.autoLoad);
   SetSpeechUnit(options_.speechUnit);
   shell_ = std::make_unique<HostShell>(&settings_, &registry_);
@@ -45,8 +45,8 @@ void ReferenceHost::SetSpeechUnit(bool on) {
 HResult ReferenceHost::Start() {
   if (started_) return RESULT_FALSE;
   std::vector<std::uint8_t> roms;
-  if (!LoadRoms(*spec_, options_.romFolder, options_.romPath, &roms, &error_)) return RESULT_FAIL;
-  machine_ = std::make_unique<EmulatedMachine>(*spec_, roms.data(), &registry_, &sound_);
+  if (!LoadRoms(*desc_, options_.romFolder, options_.romPath, &roms, &error_)) return RESULT_FAIL;
+  machine_ = std::make_unique<EmulatedMachine>(*desc_, roms.data(), &registry_, &sound_);
   machine_->SetRealTime(options_.realTime);
   machine_->SetSoundAvailable(options_.soundDevice);
   machine_->Timer().Enable(options_.profile);

@@ -112,7 +112,7 @@ class ReferenceHost {
 
   std::uint64_t Frames() const { return frames_; }
   double EmulatedSeconds() const { return static_cast<double>(tstates_) / TSTATES_PER_SECOND; }
-  const MachineSpec& Spec() const { return *spec_; }
+  const MachineDescription& Description() const { return *desc_; }
   bool SpeechUnit() const { return speechUnit_; }
   void SetSpeechUnit(bool on);
   double PluginSeconds() { return machine_ ? machine_->Timer().Seconds() : 0.0; }
@@ -122,7 +122,7 @@ class ReferenceHost {
                              std::intptr_t lParam);
 
   HResult StartPlugin();
-  HResult SwitchMachine(const MachineSpec& spec);
+  HResult SwitchMachine(const MachineDescription& desc);
   void PassChunksToPlugin(const std::vector<SzxChunk>& chunks);
 
   HostOptions options_;
@@ -145,7 +145,7 @@ class ReferenceHost {
   bool started_ = false;
   std::uint64_t frames_ = 0;
   std::uint64_t tstates_ = 0;
-  const MachineSpec* spec_;
+  const MachineDescription* desc_;
   bool speechUnit_ = false;
 };
 

@@ -41,12 +41,12 @@ class ChunkCollector final : public ISnapshotWriter {
 
 }  // namespace
 
-HResult ReferenceHost::SwitchMachine(const MachineSpec& spec) {
+HResult ReferenceHost::SwitchMachine(const MachineDescription& desc) {
   std::vector<std::uint8_t> roms;
-  if (!LoadRoms(spec, options_.romFolder, options_.romPath, &roms, &error_)) return RESULT_FAIL;
-  machine_->SwitchMachine(spec, roms.data());
-  media_->SetModel(spec.model);
-  spec_ = &spec;
+  if (!LoadRoms(desc, options_.romFolder, options_.romPath, &roms, &error_)) return RESULT_FAIL;
+  machine_->SwitchMachine(desc, roms.data());
+  media_->SetModel(desc.model);
+  desc_ = &desc;
   return RESULT_OK;
 }
 
@@ -61,13 +61,13 @@ HResult ReferenceHost::LoadSnapshot(const std::uint8_t* data, std::size_t size) 
     error_ = "malformed snapshot: " + why;
     return TAPE_E_BADFORMAT;
   }
-  const MachineSpec* spec = MachineBySzxId(state.machineId);
-  if (spec == nullptr) {
+  const MachineDescription* desc = MachineBySzxId(state.machineId);
+  if (desc == nullptr) {
     error_ = "the snapshot is of machine id " + std::to_string(state.machineId) + ", which the host does not emulate";
     return TAPE_E_UNSUPPORTED;
   }
-  if (spec != spec_) {
-    const HResult result = SwitchMachine(*spec);
+  if (desc != desc_) {
+    const HResult result = SwitchMachine(*desc);
     if (Failed(result)) return result;
   }
   if (!RestoreMachine(machine_->Machine(), state, &error_)) return TAPE_E_BADFORMAT;

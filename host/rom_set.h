@@ -13,13 +13,13 @@ namespace reelbox::host {
 // The environment variable naming the ROM folder when no --roms is given.
 constexpr const char* ROM_FOLDER_VARIABLE = "REELBOX_ROMS";
 
-// Reads spec's ROM pages from folder; with no folder, the 16K and 48K read
+// Reads desc's ROM pages from folder; with no folder, the 16K and 48K read
 // singleRom instead and every other model is refused. On failure error says
 // which files the model needs.
-bool LoadRoms(const MachineSpec& spec, const std::string& folder, const std::string& singleRom,
+bool LoadRoms(const MachineDescription& desc, const std::string& folder, const std::string& singleRom,
               std::vector<std::uint8_t>* roms, std::string* error);
 
 // "128-0.rom, 128-1.rom" for messages.
-std::string RomFileList(const MachineSpec& spec);
+std::string RomFileList(const MachineDescription& desc);
 
 }  // namespace reelbox::host

@@ -11,23 +11,27 @@ constexpr std::uint8_t LOCK_7FFD = 0x20;
 // The +2A/+3's all-RAM configurations (0x1FFD bit 0 set), by bits 1-2.
 constexpr std::uint8_t SPECIAL_PAGES[4][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5, 6, 3}, {4, 7, 6, 3}};
 
-bool Is7ffd(const MachineSpec& spec, std::uint16_t port) {
-  if (spec.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
-  return spec.paging != Paging::None && (port & 0xC002) == 0x4000;
+bool Is7ffd(const MachineDescription& desc, std::uint16_t port) {
+  if (desc.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
+  // The Scorpion decodes the low byte in full: its ROM writes the border
+  // through ports 0x1F00 and 0x7F00, which must not page.
+  if (desc.paging == Paging::Scorpion) return (port & 0xC0FF) == 0x40FD;
+  return desc.paging != Paging::None && (port & 0xC002) == 0x4000;
 }
 
-bool Is1ffd(const MachineSpec& spec, std::uint16_t port) {
-  return (spec.paging == Paging::Plus3 || spec.paging == Paging::Scorpion) && (port & 0xF002) == 0x1000;
+bool Is1ffd(const MachineDescription& desc, std::uint16_t port) {
+  if (desc.paging == Paging::Scorpion) return (port & 0xF0FF) == 0x10FD;
+  return (desc.paging == Paging::Plus3 || desc.paging == Paging::Scorpion) && (port & 0xF002) == 0x1000;
 }
 
 }  // namespace
 
-Spectrum::Spectrum(const MachineSpec& spec, const std::uint8_t* roms, SpectrumListener* listener)
-    : spec_(spec),
+Spectrum::Spectrum(const MachineDescription& desc, const std::uint8_t* roms, SpectrumListener* listener)
+    : desc_(desc),
       listener_(listener),
-      frameLength_(spec.FrameTStates()),
-      roms_(roms, roms + spec.RomCount() * ROM_BYTES),
-      ram_(std::max<std::uint32_t>(spec.ramPages, 8) * PAGE_BYTES),
+      frameLength_(desc.FrameTStates()),
+      roms_(roms, roms + desc.RomCount() * ROM_BYTES),
+      ram_(std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
       traps_(65536, 0) {
   floating_.fill(0xFF);
   cpu_ = z80ex_create(&ReadMemoryThunk, this, &WriteMemoryThunk, this, &ReadPortThunk, this, &WritePortThunk, this,
@@ -62,15 +66,15 @@ void Spectrum::MapSlot(int slot, std::uint8_t* page, bool writable) {
 
 void Spectrum::MapPages() {
   const auto rom = [this](std::uint32_t page) {
-    romPage_ = static_cast<int>(std::min<std::uint32_t>(page, spec_.RomCount() - 1));
+    romPage_ = static_cast<int>(std::min<std::uint32_t>(page, desc_.RomCount() - 1));
     return roms_.data() + romPage_ * ROM_BYTES;
   };
   const std::uint8_t p7 = paging_.port7ffd;
   const std::uint8_t p1 = paging_.port1ffd;
   std::uint32_t top = p7 & 7;
   std::uint32_t romNumber = (p7 >> 4) & 1;
-  if (spec_.paging == Paging::None) top = 0;
-  if (spec_.paging == Paging::Plus3) {
+  if (desc_.paging == Paging::None) top = 0;
+  if (desc_.paging == Paging::Plus3) {
     if (p1 & 1) {
       const std::uint8_t* pages = SPECIAL_PAGES[(p1 >> 1) & 3];
       for (int slot = 0; slot < 4; ++slot) MapSlot(slot, RamPage(pages[slot]), true);
@@ -79,11 +83,11 @@ void Spectrum::MapPages() {
     }
     romNumber |= (p1 >> 1) & 2;
   }
-  if (spec_.paging == Paging::Scorpion) {
+  if (desc_.paging == Paging::Scorpion) {
     if (p1 & 2) romNumber = 2;
     top |= (p1 & 0x10) >> 1;
   }
-  if (spec_.paging == Paging::Scorpion && (p1 & 1)) {
+  if (desc_.paging == Paging::Scorpion && (p1 & 1)) {
     MapSlot(0, RamPage(0), true);
     romPage_ = -1;
   } else {
@@ -97,16 +101,16 @@ void Spectrum::MapPages() {
 
 void Spectrum::SetPaging(PagingState state) {
   paging_ = state;
-  if (spec_.diskController) disk_.SetMotor((state.port1ffd & 0x08) != 0);
+  if (desc_.diskController) disk_.SetMotor((state.port1ffd & 0x08) != 0);
   MapPages();
 }
 
 std::uint8_t* Spectrum::RamPage(std::uint32_t page) {
-  return spec_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::RamPage(std::uint32_t page) const {
-  return spec_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::Memory() const {
@@ -115,7 +119,7 @@ const std::uint8_t* Spectrum::Memory() const {
 }
 
 const std::uint8_t* Spectrum::Screen() const {
-  const bool shadow = spec_.paging != Paging::None && (paging_.port7ffd & 0x08) != 0;
+  const bool shadow = desc_.paging != Paging::None && (paging_.port7ffd & 0x08) != 0;
   return RamPage(shadow ? 7 : 5);
 }
 
@@ -123,7 +127,7 @@ void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
   while (clock_ < frameLength_) {
-    if (clock_ < spec_.interruptTStates && TryInterrupt()) continue;
+    if (clock_ < desc_.interruptTStates && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
     inStep_ = true;
     clock_ += z80ex_step(cpu_);
@@ -200,7 +204,7 @@ void Spectrum::BuildBorderLines() {
   std::uint8_t colour = frameStartBorder_;
   std::size_t next = 0;
   for (std::uint32_t line = 0; line < FRAME_LINES; ++line) {
-    const std::uint32_t lineStart = line * spec_.lineTStates;
+    const std::uint32_t lineStart = line * desc_.lineTStates;
     while (next < borderChanges_.size() && borderChanges_[next].tstate <= lineStart) {
       colour = borderChanges_[next++].colour;
     }
@@ -218,9 +222,9 @@ std::uint8_t Spectrum::ReadPort(std::uint16_t port) {
     listener_->OnUlaRead(port, &value);
     return value;
   }
-  if (spec_.ay && (port & 0xC002) == 0xC000) return ay_.Read();
-  if (spec_.diskController && (port & 0xF002) == 0x2000) return disk_.ReadStatus();
-  if (spec_.diskController && (port & 0xF002) == 0x3000) return disk_.ReadData();
+  if (desc_.ay && (port & 0xC002) == 0xC000) return ay_.Read();
+  if (desc_.diskController && (port & 0xF002) == 0x2000) return disk_.ReadStatus();
+  if (desc_.diskController && (port & 0xF002) == 0x3000) return disk_.ReadData();
   return 0xFF;
 }
 
@@ -228,11 +232,11 @@ std::uint8_t Spectrum::ReadPort(std::uint16_t port) {
 void Spectrum::WritePort(std::uint16_t port, std::uint8_t value) {
   if ((port & 1) == 0) WriteUla(value);
   const bool locked = (paging_.port7ffd & LOCK_7FFD) != 0;
-  if (Is7ffd(spec_, port) && !locked) SetPaging(PagingState{value, paging_.port1ffd});
-  if (Is1ffd(spec_, port) && !locked) SetPaging(PagingState{paging_.port7ffd, value});
-  if (spec_.ay && (port & 0xC002) == 0xC000) ay_.Select(value);
-  if (spec_.ay && (port & 0xC002) == 0x8000) ay_.Write(value);
-  if (spec_.diskController && (port & 0xF002) == 0x3000) disk_.WriteData(value);
+  if (Is7ffd(desc_, port) && !locked) SetPaging(PagingState{value, paging_.port1ffd});
+  if (Is1ffd(desc_, port) && !locked) SetPaging(PagingState{paging_.port7ffd, value});
+  if (desc_.ay && (port & 0xC002) == 0xC000) ay_.Select(value);
+  if (desc_.ay && (port & 0xC002) == 0x8000) ay_.Write(value);
+  if (desc_.diskController && (port & 0xF002) == 0x3000) disk_.WriteData(value);
 }
 
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {

@@ -46,8 +46,8 @@ struct PagingState {
 
 class Spectrum {
  public:
-  // roms holds spec.RomCount() pages of ROM_BYTES each.
-  Spectrum(const MachineSpec& spec, const std::uint8_t* roms, SpectrumListener* listener);
+  // roms holds desc.RomCount() pages of ROM_BYTES each.
+  Spectrum(const MachineDescription& desc, const std::uint8_t* roms, SpectrumListener* listener);
   ~Spectrum();
   Spectrum(const Spectrum&) = delete;
   Spectrum& operator=(const Spectrum&) = delete;
@@ -106,7 +106,7 @@ class Spectrum {
   AyChip& Ay() { return ay_; }
   const AyChip& Ay() const { return ay_; }
   DiskController& Disk() { return disk_; }
-  const MachineSpec& Spec() const { return spec_; }
+  const MachineDescription& Description() const { return desc_; }
 
  private:
   struct BorderChange {
@@ -128,7 +128,7 @@ class Spectrum {
   bool FireTrap();
   void BuildBorderLines();
 
-  const MachineSpec& spec_;
+  const MachineDescription& desc_;
   SpectrumListener* listener_;
   Z80EX_CONTEXT* cpu_ = nullptr;
   std::uint32_t frameLength_;

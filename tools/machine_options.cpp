@@ -16,9 +16,9 @@ OptionResult ParseMachineFlag(const std::string& name, MachineArguments* args) {
 
 OptionResult ParseMachineOption(const std::string& name, const char* value, MachineArguments* args) {
   if (name == "--model") {
-    const host::MachineSpec* spec = host::MachineByName(value);
-    if (spec == nullptr) return OptionResult::BadValue;
-    args->model = spec->model;
+    const host::MachineDescription* desc = host::MachineByName(value);
+    if (desc == nullptr) return OptionResult::BadValue;
+    args->model = desc->model;
   } else if (name == "--basic") {
     if (std::strcmp(value, "128") != 0 && std::strcmp(value, "48") != 0) return OptionResult::BadValue;
     args->basic = std::strcmp(value, "128") == 0 ? host::BasicMode::Basic128 : host::BasicMode::Basic48;
@@ -60,7 +60,7 @@ void PrepareLoad(const MachineArguments& args, host::LoadOptions* load, std::str
   }
   const host::BasicMode mode = args.basic;
   load->boot = [mode, bootError, load](host::ReferenceHost& host) {
-    const host::BasicMode usable = host.Spec().editor128 ? mode : host::BasicMode::Basic48;
+    const host::BasicMode usable = host.Description().editor128 ? mode : host::BasicMode::Basic48;
     if (!host::EnterBasic(host, usable, bootError)) return false;
     load->commandChords = host::LoadCommandChords(host, usable, false);
     return true;

@@ -106,7 +106,6 @@ TEST(AutoLoadSnapshots, EachLoadsATapeOnItsMachine) {
                                                              : "48 BASIC";
     std::printf("  %u %-16s %-10s %10.2f  %s%s\n", row.id, MachineByModel(row.model)->title, mode, outcome.seconds,
                 row.code ? "code: " : "program: ", outcome.result.c_str());
-    if (row.model == MODEL_SCORPION) continue;  // its snapshots are not made yet
     EXPECT_EQ(outcome.result, "ok") << row.id;
   }
 }

@@ -26,7 +26,7 @@ class Silent final : public SpectrumListener {
 // Boots model on ROMs whose every page runs: DI, then LD BC,port; LD A,value;
 // OUT (C),A for each write, then JR $.
 std::unique_ptr<Spectrum> RunWrites(std::uint32_t model, const std::vector<PortWrite>& writes, Silent* listener) {
-  const MachineSpec& spec = *MachineByModel(model);
+  const MachineDescription& desc = *MachineByModel(model);
   std::vector<std::uint8_t> code = {0xF3};
   for (const PortWrite& write : writes) {
     const std::vector<std::uint8_t> out = {0x01,
@@ -39,10 +39,10 @@ std::unique_ptr<Spectrum> RunWrites(std::uint32_t model, const std::vector<PortW
     code.insert(code.end(), out.begin(), out.end());
   }
   code.insert(code.end(), {0x18, 0xFE});
-  std::vector<std::uint8_t> roms(spec.RomCount() * ROM_BYTES, 0);
-  for (std::uint32_t page = 0; page < spec.RomCount(); ++page)
+  std::vector<std::uint8_t> roms(desc.RomCount() * ROM_BYTES, 0);
+  for (std::uint32_t page = 0; page < desc.RomCount(); ++page)
     std::memcpy(&roms[page * ROM_BYTES], code.data(), code.size());
-  auto spectrum = std::make_unique<Spectrum>(spec, roms.data(), listener);
+  auto spectrum = std::make_unique<Spectrum>(desc, roms.data(), listener);
   spectrum->RunFrame();
   spectrum->FinishFrame();
   return spectrum;
@@ -81,6 +81,7 @@ TEST(MachinePaging, PortsMapRomAndRamAsEachMachineDecodesThem) {
       {"Scorpion pages 8-15", MODEL_SCORPION, {{0x1FFD, 0x10}, {0x7FFD, 0x03}}, 0, -1, 11, false},
       {"Scorpion service ROM", MODEL_SCORPION, {{0x7FFD, 0x10}, {0x1FFD, 0x02}}, 2, -1, 0, false},
       {"Scorpion RAM at 0x0000", MODEL_SCORPION, {{0x1FFD, 0x01}}, -1, 0, 0, false},
+      {"Scorpion: even ports only set the border", MODEL_SCORPION, {{0x1F00, 0x13}, {0x7F00, 0x17}}, 0, -1, 0, false},
   };
   for (const Case& c : cases) {
     Silent listener;

@@ -14,8 +14,9 @@ TEST(SnapshotResources, EachIdHoldsASnapshotOfItsMachine) {
     std::uint32_t id;
     std::uint8_t machineId;  // zx-state machine id
   };
-  const Row rows[] = {{115, 2}, {116, 1}, {117, 1}, {119, 2}, {120, 3}, {121, 3}, {122, 0}, {123, 0}, {124, 1},
-                      {125, 0}, {126, 0}, {127, 1}, {131, 4}, {132, 4}, {135, 5}, {136, 5}, {137, 6}, {138, 6}};
+  const Row rows[] = {{115, 2}, {116, 1}, {117, 1}, {119, 2}, {120, 3},  {121, 3}, {122, 0},
+                      {123, 0}, {124, 1}, {125, 0}, {126, 0}, {127, 1},  {131, 4}, {132, 4},
+                      {135, 5}, {136, 5}, {137, 6}, {138, 6}, {139, 10}, {140, 10}};
   for (const Row& row : rows) {
     const void* data = nullptr;
     std::uint32_t size = 0;

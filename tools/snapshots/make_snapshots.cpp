@@ -42,7 +42,7 @@ bool WaitingInLoader(ReferenceHost& host, bool code) {
   const std::uint16_t pc = cpu.Register(regPC);
   if (host.Typing() || pc < LOADER_FIRST || pc > LOADER_LAST) return false;
   if (cpu.Register(regIFF1) != 0 || cpu.Register(regIM) != 1 || cpu.Border() != 7) return false;
-  if (cpu.RomPage() != static_cast<int>(cpu.Spec().basicRomPage)) return false;
+  if (cpu.RomPage() != static_cast<int>(cpu.Description().basicRomPage)) return false;
   const std::uint16_t line = static_cast<std::uint16_t>(cpu.Peek(SYSVAR_E_LINE) | cpu.Peek(SYSVAR_E_LINE + 1) << 8);
   const std::vector<std::uint8_t> command = TypedCommand(code);
   for (std::size_t i = 0; i < command.size(); ++i) {
@@ -96,7 +96,7 @@ bool Store(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 
 bool RomsPresent(const std::string& folder) {
   std::size_t count = 0;
-  const MachineSpec* machines = Machines(&count);
+  const MachineDescription* machines = Machines(&count);
   for (std::size_t i = 0; i < count; ++i) {
     std::vector<std::uint8_t> roms;
     std::string error;
@@ -144,9 +144,7 @@ int main(int argc, char** argv) {
       verdict = "same as the committed file";
     }
     const bool ok = std::strcmp(verdict, "made") == 0 || std::strcmp(verdict, "same as the committed file") == 0;
-    // A check compares the files there are; rows not yet committed only show.
-    const bool counts = check.empty() || !ReadFile(FileName(check, row.id)).empty();
-    failures += ok || !counts ? 0 : 1;
+    failures += ok ? 0 : 1;
     std::printf("%u  %-16s %-9s %-4s %s\n", row.id, MachineByModel(row.model)->title,
                 row.mode == BasicMode::Basic128 ? "128 BASIC" : "48 BASIC", row.code ? "code" : "prog", verdict);
   }

@@ -66,16 +66,16 @@ void PutBlock(Bytes& out, std::mt19937& random) {
   }
 }
 
-// A 10 MB tape written once to the temporary folder and removed at exit.
+// A tape of about targetSize bytes written once to the temporary folder and
+// removed at exit.
 class LargeTape {
  public:
-  static constexpr std::size_t TARGET_SIZE = 10 * 1024 * 1024;
-
-  LargeTape() : path_(std::filesystem::temp_directory_path() / "reelbox-bench-large.tzx") {
+  explicit LargeTape(std::size_t targetSize)
+      : path_(std::filesystem::temp_directory_path() / ("reelbox-bench-" + std::to_string(targetSize) + ".tzx")) {
     Bytes bytes = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
-    bytes.reserve(TARGET_SIZE + 256);
+    bytes.reserve(targetSize + 256);
     std::mt19937 random(47);
-    while (bytes.size() < TARGET_SIZE) PutBlock(bytes, random);
+    while (bytes.size() < targetSize) PutBlock(bytes, random);
     std::ofstream(path_, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     size_ = bytes.size();
@@ -93,8 +93,13 @@ class LargeTape {
   std::size_t size_ = 0;
 };
 
+// 10 MB, and 48 KB: a tape of ordinary size, a game or two.
 const LargeTape& Tape() {
-  static const LargeTape tape;
+  static const LargeTape tape(10 * 1024 * 1024);
+  return tape;
+}
+const LargeTape& OrdinaryTape() {
+  static const LargeTape tape(48 * 1024);
   return tape;
 }
 
@@ -104,8 +109,7 @@ std::size_t HeapInUse() {
   return info.uordblks + info.hblkhd;
 }
 
-void TzxOpen(benchmark::State& state) {
-  const LargeTape& tape = Tape();
+void TzxOpenTape(benchmark::State& state, const LargeTape& tape) {
   std::int32_t blocks = 0;
   for (auto _ : state) {
     reelbox::TapeBlockList list;
@@ -116,7 +120,10 @@ void TzxOpen(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tape.Size()));
   state.counters["blocks"] = blocks;
 }
+void TzxOpen(benchmark::State& state) { TzxOpenTape(state, Tape()); }
 BENCHMARK(TzxOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
+void TzxOpenOrdinary(benchmark::State& state) { TzxOpenTape(state, OrdinaryTape()); }
+BENCHMARK(TzxOpenOrdinary)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void TzxMemoryPerBlock(benchmark::State& state) {
   const LargeTape& tape = Tape();

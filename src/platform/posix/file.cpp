@@ -44,44 +44,6 @@ HResult ReadAt(int fd, std::uint8_t* buffer, std::size_t count, std::uint64_t of
   return RESULT_OK;
 }
 
-// The file's size and the time of its last change, which any write or
-// truncation moves on.
-struct FileState {
-  off_t size;
-  struct timespec changed;
-};
-
-HResult GetState(int fd, FileState* state) {
-  struct stat info;
-  if (fstat(fd, &info) != 0) return FailFromErrno();
-  *state = {info.st_size, info.st_ctim};
-  return RESULT_OK;
-}
-
-bool SameState(const FileState& a, const FileState& b) {
-  return a.size == b.size && a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
-}
-
-// Copies exactly size bytes of the file; fails when the file was not size
-// bytes long, or changed, while it was read.
-HResult CopyWholeFile(int fd, std::size_t size, std::uint8_t* copy) {
-  FileState before;
-  FileState after;
-  HResult result = GetState(fd, &before);
-  std::size_t got = 0;
-  if (Succeeded(result)) result = ReadAt(fd, copy, size, 0, &got);
-  std::uint8_t beyond = 0;
-  std::size_t extra = 0;
-  if (Succeeded(result) && got == size) result = ReadAt(fd, &beyond, 1, size, &extra);
-  if (Succeeded(result)) result = GetState(fd, &after);
-  if (Failed(result)) return result;
-  if (got != size || extra != 0 || !SameState(before, after)) {
-    SetLastSystemError(ERROR_FILE_INVALID);
-    return LastErrorResult();
-  }
-  return RESULT_OK;
-}
-
 HResult OpenWithFlags(NativeFileHandle* handle, const char* path, int flags) {
   int fd = ::open(path, flags | O_CLOEXEC, 0644);
   if (fd < 0) return FailFromErrno();
@@ -230,6 +192,30 @@ HResult MapReadOnly(const File& file, std::uint64_t size, std::unique_ptr<Mapped
   return RESULT_OK;
 }
 
+namespace {
+
+// Copies exactly size bytes of the file; fails when the file was not size
+// bytes long, or was written, while it was read.
+HResult CopyWholeFile(const File& file, std::size_t size, std::uint8_t* copy) {
+  FileStamp before;
+  FileStamp after;
+  HResult result = file.GetStamp(&before);
+  std::size_t got = 0;
+  if (Succeeded(result)) result = ReadAt(Fd(file.Handle()), copy, size, 0, &got);
+  std::uint8_t beyond = 0;
+  std::size_t extra = 0;
+  if (Succeeded(result) && got == size) result = ReadAt(Fd(file.Handle()), &beyond, 1, size, &extra);
+  if (Succeeded(result)) result = file.GetStamp(&after);
+  if (Failed(result)) return result;
+  if (got != size || extra != 0 || before != after) {
+    SetLastSystemError(ERROR_FILE_INVALID);
+    return LastErrorResult();
+  }
+  return RESULT_OK;
+}
+
+}  // namespace
+
 // A mapping would share the file's pages: a file cut short under it faults on
 // the lost ones, and one rewritten in place changes under the reader. A copy
 // is the file as it was when it was read, whatever happens to it afterwards.
@@ -240,8 +226,7 @@ HResult ViewReadOnly(const File& file, std::uint64_t size, std::unique_ptr<Mappe
   }
   std::unique_ptr<MemorySection> copy;
   HResult result = CreateMemorySection(static_cast<std::size_t>(size), &copy);
-  if (Succeeded(result))
-    result = CopyWholeFile(Fd(file.Handle()), static_cast<std::size_t>(size), copy->WritableData());
+  if (Succeeded(result)) result = CopyWholeFile(file, static_cast<std::size_t>(size), copy->WritableData());
   if (Succeeded(result)) *view = std::move(copy);
   return result;
 }

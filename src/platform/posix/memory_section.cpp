@@ -30,7 +30,9 @@ HResult CreateMemorySection(std::size_t size, std::unique_ptr<MemorySection>* se
     errno = EINVAL;
     return FailFromErrno();
   }
-  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  // Populated at once: every byte is written next, and one bulk fault is far
+  // cheaper than one per page.
+  void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
   if (address == MAP_FAILED) return FailFromErrno();
   section->reset(new (std::nothrow) AnonymousSection(address, size));
   if (*section == nullptr) {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "host/compression_service.h"
+#include "platform/posix/message_service/message_service.h"
+#include "ui/recorder_items.h"
 #include "host/host_shell.h"
 #include "host/media_host.h"
 #include "host/snapshot_handler.h"
@@ -239,7 +241,9 @@ TEST_F(TapeSnapshot, RoundTripResumesAtTheSameBlock) {
     loader->RecorderWindow()->DrainCommands(loader->Deck());
     ASSERT_EQ(RESULT_OK, loader->LoadState(chunk.data(), &media, 0));
     EXPECT_EQ(2, loader->Deck().blockIndex);
-    EXPECT_EQ(2, loader->RecorderWindow()->shownBlock);
+    char status[64] = {};
+    rb_get_window_item(loader->RecorderWindow()->Window(), ITEM_STATUS, 1, nullptr, status, sizeof status);
+    EXPECT_STREQ("Block 3 of 3", status);  // the block is highlighted
     EXPECT_EQ(1u, loader->RecorderWindow()->autoLoad);
     EXPECT_EQ(0u, loader->RecorderWindow()->Queue().CommandCount());  // a self-starting tape, not started
     const std::string opened = loader->RecorderWindow()->tapePath;

@@ -16,7 +16,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 readonly SOURCE=$PWD
 readonly BUILD_ROOT=${REELBOX_BUILD_ROOT:-$SOURCE/build-ci}
 readonly JOBS=2
-readonly FUZZ_SECONDS=${REELBOX_FUZZ_SECONDS:-30}
+readonly FUZZ_SECONDS=${REELBOX_FUZZ_SECONDS:-20}
 passed=0
 failed=0
 mkdir -p "$BUILD_ROOT"

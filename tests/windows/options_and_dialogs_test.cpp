@@ -30,32 +30,9 @@ std::string ControlText(HWND dialog, int id) {
 
 // The window's area of the screen as a PNG in the screenshot folder.
 bool Photograph(HWND window, const char* name) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  const int stride = (width * 3 + 3) & ~3;
-  std::vector<std::uint8_t> rgb;
-  for (int y = 0; y < height; ++y) {
-    const auto* row = static_cast<const std::uint8_t*>(bits) + y * stride;
-    for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   const std::string folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
   CreateDirectoryA(folder.c_str(), nullptr);
-  return WritePngFile(folder + "\\" + name, width, height, rgb);
+  return PhotographWindow(window, folder + "\\" + name);
 }
 
 // The host's settings dialog as its pages see it: help requests are noted

@@ -1,5 +1,7 @@
 #include "windows/png_writer.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 namespace reelbox::test {
@@ -70,6 +72,34 @@ bool WritePngFile(const std::string& path, int width, int height, const std::vec
   if (file == nullptr) return false;
   const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
   return std::fclose(file) == 0 && written;
+}
+
+bool PhotographWindow(void* window, const std::string& path) {
+  RECT area{};
+  GetWindowRect(static_cast<HWND>(window), &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(static_cast<std::size_t>(width) * height * 3);
+  for (int i = 0; i < width * height; ++i) {
+    const auto* pixel = static_cast<const std::uint8_t*>(bits) + 4 * i;
+    rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return WritePngFile(path, width, height, rgb);
 }
 
 }  // namespace reelbox::test

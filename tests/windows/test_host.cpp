@@ -167,37 +167,7 @@ bool WindowsTestHost::ScreenshotWithMenuOpen(const std::string& path) {
   return menuShotWritten_;
 }
 
-bool WindowsTestHost::Capture(const std::string& path) {
-  RECT area{};
-  GetWindowRect(main_, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  const int stride = (width * 3 + 3) & ~3;
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-  for (int y = 0; y < height; ++y) {
-    const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * stride;
-    for (int x = 0; x < width; ++x) {
-      std::uint8_t* pixel = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-      pixel[0] = row[x * 3 + 2];
-      pixel[1] = row[x * 3 + 1];
-      pixel[2] = row[x * 3];
-    }
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return WritePngFile(path, width, height, rgb);
-}
+bool WindowsTestHost::Capture(const std::string& path) { return PhotographWindow(main_, path); }
 
 std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
   for (const auto& command : commandTexts_) {

@@ -50,33 +50,6 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM context) {
   return TRUE;
 }
 
-// The screen under the window, as a PNG file.
-bool PhotographWindow(HWND window, const std::string& path) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  std::vector<std::uint8_t> rgb;
-  for (int i = 0; i < width * height; ++i) {
-    const auto* pixel = static_cast<const std::uint8_t*>(bits) + 4 * i;
-    rgb.insert(rgb.end(), {pixel[2], pixel[1], pixel[0]});
-  }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return width > 0 && height > 0 && WritePngFile(path, width, height, rgb);
-}
-
 // A press and release of the left button at the middle of the control.
 void Click(HWND control) {
   RECT rect;

@@ -11,7 +11,7 @@ constexpr std::uint32_t FIRST_COMMAND_ID = 40000;
 
 }  // namespace
 
-HostShell::HostShell(SettingsStore* settings, HostRegistry* registry) : settings_(settings), registry_(registry) {
+HostShell::HostShell(SettingsStore* settings, HostRegistry* registry) : ShellBase(settings), registry_(registry) {
   mainWindow_ = rb_create_window(nullptr, nullptr, nullptr);
   statusBar_ = rb_create_window(mainWindow_, nullptr, nullptr);
   toolbar_ = rb_create_window(mainWindow_, nullptr, nullptr);
@@ -69,8 +69,6 @@ std::uint32_t HostShell::SetModalState(std::uint32_t modal) {
   return previous;
 }
 
-HResult HostShell::BeforeModalDialog() { return RESULT_OK; }
-
 // A command id the caller already holds from this host takes one more
 // accelerator; otherwise a new id is handed out.
 HResult HostShell::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
@@ -117,33 +115,6 @@ HResult HostShell::StoreToolWindowPosition(WindowHandle, std::int32_t* left, std
 HResult HostShell::PlaceToolWindow(WindowHandle, std::int32_t left, std::int32_t top) {
   toolLeft_ = left;
   toolTop_ = top;
-  return RESULT_OK;
-}
-
-HResult HostShell::GetSettingDword(const char* key, const char* name, std::uint32_t* data) {
-  if (key == nullptr || name == nullptr || data == nullptr) return RESULT_FAIL;
-  return settings_->GetDword(key, name, data) ? RESULT_OK : RESULT_FAIL;
-}
-
-HResult HostShell::SetSettingDword(const char* key, const char* name, std::uint32_t data) {
-  if (key == nullptr || name == nullptr) return RESULT_FAIL;
-  settings_->SetDword(key, name, data);
-  return RESULT_OK;
-}
-
-HResult HostShell::GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) {
-  if (key == nullptr || name == nullptr || buffer == nullptr || size == 0) return RESULT_FAIL;
-  std::string text;
-  if (!settings_->GetString(key, name, &text)) return RESULT_FAIL;
-  const std::size_t copied = text.size() < size ? text.size() : size - 1;
-  std::memcpy(buffer, text.data(), copied);
-  buffer[copied] = '\0';
-  return RESULT_OK;
-}
-
-HResult HostShell::SetSettingString(const char* key, const char* name, const char* text) {
-  if (key == nullptr || name == nullptr || text == nullptr) return RESULT_FAIL;
-  settings_->SetString(key, name, text);
   return RESULT_OK;
 }
 

@@ -9,7 +9,7 @@
 #include "contract/host_interfaces.h"
 #include "host/host_objects.h"
 #include "host/ref_count.h"
-#include "host/settings_store.h"
+#include "host/shell_base.h"
 
 namespace reelbox::host {
 
@@ -32,7 +32,7 @@ struct ToolbarImage {
   std::uint32_t commandId;
 };
 
-class HostShell final : public IHostShell {
+class HostShell final : public ShellBase {
  public:
   // The main window and its status bar and toolbar are made here and
   // destroyed with the shell.
@@ -45,48 +45,21 @@ class HostShell final : public IHostShell {
   std::uint32_t RB_CALL AddRef() override { return refs_.Add(); }
   std::uint32_t RB_CALL Release() override { return refs_.Drop(); }
   HResult RB_CALL GetOptionFlags(std::uint32_t* flags) override;
-  HResult RB_CALL ShellSlot4() override { return RESULT_NOTIMPL; }
   MessageResult RB_CALL DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
                                       MessageLParam lParam, std::uint32_t* messageState) override;
   MessageResult RB_CALL DefDialogProc(WindowHandle dialog, std::uint32_t message, MessageWParam wParam,
                                       MessageLParam lParam, std::uint32_t* messageState) override;
   HResult RB_CALL AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) override;
   HResult RB_CALL GetStatusBar(WindowHandle* statusBar) override;
-  HResult RB_CALL ShellSlot9() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot10() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot11() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot12() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL SetModalState(std::uint32_t modal) override;
-  HResult RB_CALL ShellSlot14() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot15() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot16() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot17() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot18() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot19() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot20() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot21() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot22() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL BeforeModalDialog() override;
-  HResult RB_CALL ShellSlot24() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot25() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot26() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot27() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot28() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ShellSlot29() override { return RESULT_NOTIMPL; }
   WindowHandle RB_CALL GetMainWindow() override { return mainWindow_; }
   HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
                              const HostAccelerator* accelerator, std::uint32_t* commandId) override;
-  HResult RB_CALL ShellSlot32() override { return RESULT_NOTIMPL; }
   std::int32_t RB_CALL AddToolbarImage(ModuleHandle module, std::uint32_t bitmapId, std::uint32_t commandId) override;
   HResult RB_CALL AddToolbarButton(std::uint32_t group, const HostToolbarButton* button) override;
   WindowHandle RB_CALL GetToolbar() override { return toolbar_; }
-  HResult RB_CALL ShellSlot36() override { return RESULT_NOTIMPL; }
   HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) override;
   HResult RB_CALL PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) override;
-  HResult RB_CALL GetSettingDword(const char* key, const char* name, std::uint32_t* data) override;
-  HResult RB_CALL SetSettingDword(const char* key, const char* name, std::uint32_t data) override;
-  HResult RB_CALL GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) override;
-  HResult RB_CALL SetSettingString(const char* key, const char* name, const char* text) override;
 
   // Bit 0: Ctrl-key accelerators.
   void SetOptionFlags(std::uint32_t flags) { optionFlags_ = flags; }
@@ -108,7 +81,6 @@ class HostShell final : public IHostShell {
 
  private:
   RefCount refs_;
-  SettingsStore* settings_;
   HostRegistry* registry_;
   WindowHandle mainWindow_ = nullptr;
   WindowHandle statusBar_ = nullptr;

@@ -1,60 +1,148 @@
 // The reference host with the real ROM and the plug-in loaded from its shared
-// library: typing reaches BASIC, and every reference the plug-in took comes back.
-#include <gtest/gtest.h>
-
-#include "host/reference_host.h"
+// library: typing reaches BASIC, every reference comes back, the recorder's
+// menu item and accelerators follow the key scheme, and a tape's message and
+// program menu reach the host's dialog handler.
+#include "host/basic_program.h"
+#include "host/load_session.h"
+#include "host/recorder_window.h"
+#include "host/tap_image.h"
 #include "host_fixture.h"
+#include "platform/posix/message_service/message_service.h"
 
 namespace reelbox::host {
 namespace {
 
-TEST(PluginHost, TypedCommandRunsInBasic) {
+TEST(PluginHost, TypingReachesBasicAndEveryReferenceComesBackAtShutdown) {
   REQUIRE_ROM();
   ReferenceHost host(TestHostOptions());
-  ASSERT_EQ(host.Start(), RESULT_OK) << host.Error();
+  ASSERT_EQ(RESULT_OK, host.Start()) << host.Error();
   host.RunFrames(100);
   ASSERT_TRUE(host.Type("PRINT 1+2\n"));
+  EXPECT_FALSE(host.Type("PRINT \x7F"));  // no key types that
   while (host.Typing()) host.RunFrame();
   host.RunFrames(10);
   EXPECT_TRUE(CharacterAt(host, 0, 0, '3'));
-  EXPECT_FALSE(host.Type("PRINT \x7F"));  // no key types that
+  host.Shutdown();
+  for (std::uint32_t references : {host.Machine().References(), host.Shell().References(), host.Registry().References(),
+                                   host.Sound().References(), host.Media().References(), host.Display().References()}) {
+    EXPECT_EQ(1u, references);
+  }
+  EXPECT_TRUE(host.Sound().FirstBuffer() == nullptr || host.Sound().FirstBuffer()->Released());
+  std::uint32_t embed = 7;
+  EXPECT_TRUE(host.Settings().GetDword("Plugins\\Reelbox", "Embed", &embed));  // written when it goes
+  EXPECT_EQ(0u, embed);
+
+  HostOptions missing = TestHostOptions();
+  missing.pluginPath = "/nonexistent/libreelbox.so";
+  ReferenceHost without(missing);
+  EXPECT_TRUE(Failed(without.Start()));
+  EXPECT_FALSE(without.Error().empty());
 }
 
-TEST(PluginHost, EveryReferenceComesBackAtShutdown) {
+TEST(PluginHost, RecorderItemsFollowTheKeyScheme) {
   REQUIRE_ROM();
-  ReferenceHost host(TestHostOptions());
-  ASSERT_EQ(host.Start(), RESULT_OK) << host.Error();
-  host.RunFrames(5);
-  host.Shutdown();
-  EXPECT_EQ(host.Machine().References(), 1u);
-  EXPECT_EQ(host.Shell().References(), 1u);
-  EXPECT_EQ(host.Registry().References(), 1u);
-  EXPECT_EQ(host.Sound().References(), 1u);
-  EXPECT_EQ(host.Media().References(), 1u);
-  EXPECT_EQ(host.Display().References(), 1u);
-  SoundBuffer* noise = host.Sound().FirstBuffer();
-  if (noise != nullptr) {
-    EXPECT_TRUE(noise->Released());
+  using Keys = std::vector<std::pair<std::uint32_t, std::uint32_t>>;  // key, modifiers
+  const struct {
+    std::uint32_t flags;
+    std::string menu, help;
+    Keys keys;
+  } cases[] = {
+      {1,
+       "&Cassette Recorder\tCtrl+K",
+       "Show or hide the cassette recorder window.\nCassette Recorder (Ctrl+K)",
+       {{0x4B, 9}, {0x76, 9}, {0x20, 9}, {0x20, 0x19}}},
+      {0,
+       "&Cassette Recorder\tF6",
+       "Show or hide the cassette recorder window.\nCassette Recorder (F6)",
+       {{0x75, 1}, {0x76, 1}, {0x20, 0x19}}},
+  };
+  for (const auto& c : cases) {
+    ReferenceHost host(TestHostOptions());
+    host.Shell().SetOptionFlags(c.flags);
+    ASSERT_EQ(RESULT_OK, host.Start());
+    const std::vector<HostCommand>& commands = host.Shell().Commands();
+    Keys keys;
+    for (const HostCommand& command : commands) keys.emplace_back(command.key, command.modifiers);
+    EXPECT_EQ(c.keys, keys);
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(c.menu, commands[0].text);
+    EXPECT_EQ(commands[1].id, commands[c.flags ? 2 : 1].id) << "Ctrl+F7 and Ctrl+Space are one command";
+    char help[128] = "";
+    host.Plugin().ToolWindow()->GetCommandHelp(commands[0].id, help, sizeof help);
+    EXPECT_EQ(c.help, help);
+    // Show/hide: the window and the host's toolbar button follow each other.
+    ASSERT_EQ(1u, host.Shell().ToolbarButtons().size());
+    for (const bool visible : {true, false}) {
+      ASSERT_EQ(RESULT_OK, host.RunCommandForKey(c.keys[0].first));
+      EXPECT_EQ(visible, ReadRecorderWindow().visible);
+    }
   }
 }
 
-TEST(PluginHost, PluginWritesItsSettingsWhenItGoes) {
-  REQUIRE_ROM();
-  ReferenceHost host(TestHostOptions());
-  ASSERT_EQ(host.Start(), RESULT_OK) << host.Error();
-  host.Shutdown();
-  std::uint32_t embed = 7;
-  EXPECT_TRUE(host.Settings().GetDword("Plugins\\Reelbox", "Embed", &embed));
-  EXPECT_EQ(embed, 0u);
+// Message "Choose\rside" (3 s), then a menu of side A (+1) and side B (+3),
+// each a program that prints its side.
+Bytes MenuTape() {
+  Bytes tzx = TZX_HEADER;
+  tzx.insert(tzx.end(), {0x31, 3, 11});
+  for (char c : std::string("Choose\rside")) tzx.push_back(static_cast<std::uint8_t>(c));
+  tzx.insert(tzx.end(), {0x28, 15, 0, 2, 1, 0, 4, 'S', 'i', 'd', 'e', 3, 0, 4, 'S', 'i', 'd', 'e'});
+  for (const char* side : {"A", "B"}) {
+    Bytes program;
+    TokeniseProgram({std::string("10 PRINT \"SIDE ") + side + "\""}, &program);
+    TapImage tap;
+    tap.AddProgram(std::string("side") + side, program, 10);
+    const Bytes blocks = TzxBlocks(tap.Bytes());
+    tzx.insert(tzx.end(), blocks.begin(), blocks.end());
+  }
+  return tzx;
 }
 
-TEST(PluginHost, MissingPluginIsReported) {
-  HostOptions options = TestHostOptions();
-  options.pluginPath = "/nonexistent/libreelbox.so";
-  ReferenceHost host(options);
-  if (!RomAvailable()) GTEST_SKIP() << "no ROM";
-  EXPECT_TRUE(Failed(host.Start()));
-  EXPECT_FALSE(host.Error().empty());
+struct Seen {
+  std::vector<std::string> messages;
+  std::vector<std::int32_t> blocks;
+  std::vector<std::uint32_t> itemCounts;
+  std::intptr_t answer = 0;
+
+  static std::intptr_t Answer(void* context, const rb_dialog* dialog) {
+    auto* seen = static_cast<Seen*>(context);
+    seen->blocks.push_back(dialog->value);
+    if (dialog->kind == RB_DIALOG_MESSAGE) seen->messages.push_back(dialog->text);
+    if (dialog->kind != RB_DIALOG_CHOICE) return dialog->defaultAnswer;
+    seen->itemCounts.push_back(dialog->itemCount);
+    return seen->answer;
+  }
+};
+
+TEST(PluginHost, TheTapesChosenSideLoadsAndCancelLoadsNothing) {
+  REQUIRE_ROM();
+  const ScratchFolder folder;
+  const std::string tape = folder.Write("menu.tzx", MenuTape());
+  for (const auto& [answer, side] : {std::pair<std::intptr_t, char>{0, 'A'}, {1, 'B'}, {-1, 0}}) {
+    SCOPED_TRACE(answer);
+    Seen seen;
+    seen.answer = answer;
+    rb_set_dialog_handler(&Seen::Answer, &seen);
+    ReferenceHost host(TestHostOptions());
+    ASSERT_EQ(RESULT_OK, host.Start());
+    LoadOptions load;
+    load.tapePath = tape;
+    load.maxSeconds = 20;
+    const LoadReport report = RunLoad(host, load);
+    rb_set_dialog_handler(nullptr, nullptr);
+    EXPECT_EQ((std::vector<std::string>{"Choose\r\nside"}), seen.messages);
+    // After Cancel the host presses Play at the menu, which shows it again.
+    ASSERT_GE(seen.blocks.size(), 2u);
+    EXPECT_EQ((std::vector<std::int32_t>{0, 1}),
+              std::vector<std::int32_t>(seen.blocks.begin(), seen.blocks.begin() + 2));
+    EXPECT_EQ(std::vector<std::uint32_t>(seen.itemCounts.size(), 2), seen.itemCounts);
+    EXPECT_EQ(side != 0, seen.itemCounts.size() == 1);
+    if (side == 0) {
+      EXPECT_EQ("no_tape", report.exitReason);  // the deck waits at the menu
+      EXPECT_FALSE(CharacterAt(host, 2, 0, 'S'));
+    } else {
+      EXPECT_TRUE(CharacterAt(host, 2, 5, side)) << "the program printed SIDE " << side;
+    }
+  }
 }
 
 }  // namespace

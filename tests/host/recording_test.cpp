@@ -6,9 +6,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "host/load_session.h"
 #include "host/recorder_window.h"
@@ -23,8 +20,6 @@
 namespace reelbox::host {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 constexpr std::uint16_t SAVE_ROUTINE = 0x04C2;
 constexpr std::uint16_t CALLER = 0x8000;
 
@@ -37,13 +32,6 @@ struct SaveCall {
 // A header and its data, an empty save, then a second header and its data.
 const std::vector<SaveCall> QUICK_SAVES = {
     {0x00, 0x9000, 17}, {0xFF, 0x9100, 40}, {0xFF, 0x9200, 0}, {0x00, 0x9300, 17}, {0xFF, 0x9400, 300}};
-
-Bytes FileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool PressRecord(ReferenceHost& host) { return PressRecordAccelerator(host); }  // Ctrl+Alt+Space
 
 // The first count saves as the file holds them: TAP records, or for TZX the
 // same behind a standard speed block's id and 1000 ms pause.
@@ -63,9 +51,8 @@ Bytes RecordsOf(ReferenceHost& host, std::size_t count, bool tzx) {
 // through the plug-in, and the Z80 routine that makes the quick saves.
 class RecordingHost {
  public:
-  explicit RecordingHost(const std::string& folder, const char* name = "rec.tap",
-                         const std::vector<SaveCall>& saves = QUICK_SAVES)
-      : host(InProcessPluginOptions()), path(folder + "/" + name) {
+  explicit RecordingHost(const char* name = "rec.tap", const std::vector<SaveCall>& saves = QUICK_SAVES)
+      : host(InProcessPluginOptions()), path(folder.PathOf(name)) {
     ok = Succeeded(host.Start());
     host.RunFrames(100);
     for (std::uint16_t i = 0; i < 0x1000; ++i) host.Cpu().Poke(static_cast<std::uint16_t>(0x9000 + i), i * 7 + 3);
@@ -73,7 +60,7 @@ class RecordingHost {
     PokeSaver(saves);
   }
 
-  Bytes Tape() const { return FileBytes(path); }
+  Bytes Tape() const { return ReadBytes(path); }
   TapeBlockList& Blocks() { return static_cast<TapePlugin*>(host.Plugin().Device())->BlockList(); }
   TapeDeck& Deck() { return static_cast<TapePlugin*>(host.Plugin().Device())->Deck(); }
 
@@ -88,6 +75,7 @@ class RecordingHost {
     host.RunFrame();
   }
 
+  ScratchFolder folder;
   ReferenceHost host;
   std::string path;
   std::vector<std::uint16_t> returns;  // address after each CALL
@@ -114,19 +102,14 @@ class RecordingHost {
   }
 };
 
-std::string ScratchFolder() {
-  char name[] = "/tmp/reelbox-recording-XXXXXX";
-  return mkdtemp(name) != nullptr ? std::string(name) : std::string();
-}
-
 class SaveTrapOnRom : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(SaveTrapOnRom, QuickSavesArriveInOneWriteInOrderWithTheRegistersTheRomLeaves) {
   REQUIRE_ROM();
-  RecordingHost rig(ScratchFolder(), GetParam());
+  RecordingHost rig(GetParam());
   ASSERT_TRUE(rig.ok);
   const Bytes created = rig.Tape();
-  ASSERT_TRUE(PressRecord(rig.host));
+  ASSERT_TRUE(PressRecordAccelerator(rig.host));
   rig.host.RunFrame();
   struct After {
     std::uint16_t af, ix, de, sp;
@@ -165,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, SaveTrapOnRom, ::testing::Values("quick.tap", 
 
 TEST(SaveTrapOnRom, WhileStoppedThereIsNoTrapAndTheRomSavesAtItsOwnPace) {
   REQUIRE_ROM();
-  RecordingHost rig(ScratchFolder());
+  RecordingHost rig;
   ASSERT_TRUE(rig.ok);
   for (const ExecutionTrap& trap : rig.host.Machine().Traps()) EXPECT_NE(0x04D0, trap.address);
   bool returned = false;
@@ -183,9 +166,8 @@ TEST(SaveTrapOnRom, WhileStoppedThereIsNoTrapAndTheRomSavesAtItsOwnPace) {
 // takes it as a turbo block, a TAP file refuses it and says so.
 TEST(SaveTrapOnRom, ASaveBeyondTheLengthFieldIsATurboBlockOnTzxAndRefusedOnTap) {
   REQUIRE_ROM();
-  const std::string folder = ScratchFolder();
   for (const char* name : {"long.tzx", "long.tap"}) {
-    RecordingHost rig(folder, name, {{0xFF, 0x0000, 0xFFFF}});
+    RecordingHost rig(name, {{0xFF, 0x0000, 0xFFFF}});
     ASSERT_TRUE(rig.ok);
     std::vector<std::string> boxes;
     rb_set_dialog_handler(
@@ -194,7 +176,7 @@ TEST(SaveTrapOnRom, ASaveBeyondTheLengthFieldIsATurboBlockOnTzxAndRefusedOnTap) 
           return platform::ANSWER_OK;
         },
         &boxes);
-    ASSERT_TRUE(PressRecord(rig.host));
+    ASSERT_TRUE(PressRecordAccelerator(rig.host));
     rig.host.RunFrame();
     const std::size_t before = rig.Tape().size();
     rig.RunSaves();
@@ -219,9 +201,9 @@ TEST(SaveTrapOnRom, ASaveBeyondTheLengthFieldIsATurboBlockOnTzxAndRefusedOnTap) 
 // Record pressed on its accelerator, SAVE typed; the tape then loads and runs.
 TEST(SaveTrapOnRom, TheDemonstrationProgramSavedOnATzxFileLoadsAndRunsAsItsOwnTape) {
   REQUIRE_ROM();
-  const std::string folder = ScratchFolder();
-  const std::string demo = folder + "/demo.tap";
-  const std::string saved = folder + "/saved.tzx";
+  const ScratchFolder folder;
+  const std::string demo = folder.PathOf("demo.tap");
+  const std::string saved = folder.PathOf("saved.tzx");
   ASSERT_TRUE(DemoTape().Save(demo));
   std::string screens[2];
   {
@@ -252,6 +234,9 @@ TEST(SaveTrapOnRom, TheDemonstrationProgramSavedOnATzxFileLoadsAndRunsAsItsOwnTa
     load.tapePath = i == 0 ? demo : saved;
     ASSERT_EQ("tape_end", RunLoad(host, load).exitReason) << load.tapePath;
     screens[i].assign(reinterpret_cast<const char*>(host.Cpu().Memory()) + 0x4000, 6912);
+    const std::string title = "REELBOX DEMO TAPE";
+    for (std::size_t c = 0; c < title.size(); ++c) EXPECT_TRUE(CharacterAt(host, 1, 7 + static_cast<int>(c), title[c]));
+    EXPECT_EQ(1, host.Cpu().Border());
   }
   EXPECT_TRUE(screens[0] == screens[1]);
 }
@@ -310,8 +295,8 @@ std::intptr_t Answer(void* context, const rb_dialog* dialog) {
 // Runs in the child; the exit code says whether all held.
 void RunFailureCase(const FailureCase& failure) {
   if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::exit(3);
-  RecordingHost rig(ScratchFolder());
-  if (!rig.ok || !PressRecord(rig.host)) std::exit(4);
+  RecordingHost rig;
+  if (!rig.ok || !PressRecordAccelerator(rig.host)) std::exit(4);
   rig.host.RunFrame();
   Answerer answerer{&failure, rig.path, {}};
   rb_set_dialog_handler(Answer, &answerer);

@@ -1,22 +1,18 @@
 // The TAPE chunk and auto-load against the reference host's own shell,
 // registry, media host, settings and zlib service; the plug-in is linked in.
-#include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <string>
-#include <vector>
 
+#include "host/chunk_collector.h"
 #include "host/compression_service.h"
-#include "platform/posix/message_service/message_service.h"
-#include "ui/recorder_items.h"
 #include "host/host_shell.h"
 #include "host/media_host.h"
 #include "host/snapshot_handler.h"
+#include "host/tap_image.h"
+#include "host_fixture.h"
+#include "in_process_plugin.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
 #include "platform/window_messages.h"
@@ -24,31 +20,12 @@
 #include "shell/tape_plugin.h"
 #include "snapshot/tape_chunk.h"
 #include "ui/cassette_recorder.h"
-#include "unit/tape_files.h"
-
-extern "C" reelbox::HResult RB_CALL CreateInstance(reelbox::IUnknown* outer, const reelbox::Guid& riid, void** out);
+#include "ui/recorder_items.h"
 
 namespace reelbox::host {
 namespace {
 
-using test::Bytes;
 namespace fs = std::filesystem;
-
-// The snapshot writer's side: keeps every chunk handed to it.
-class ChunkCollector final : public ISnapshotWriter {
- public:
-  HResult RB_CALL QueryInterface(const Guid&, void**) override { return RESULT_NOINTERFACE; }
-  std::uint32_t RB_CALL AddRef() override { return 1; }
-  std::uint32_t RB_CALL Release() override { return 1; }
-  HResult RB_CALL WriteChunk(std::uint32_t id, const void* data, std::uint32_t size) override {
-    ids.push_back(id);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    chunks.emplace_back(bytes, bytes + size);
-    return RESULT_OK;
-  }
-  std::vector<std::uint32_t> ids;
-  std::vector<Bytes> chunks;
-};
 
 // Answers the plug-in's questions for the person: message boxes with
 // messageAnswer, the open-file dialog with fileToChoose (empty: Cancel).
@@ -70,11 +47,19 @@ struct DialogScript {
   }
 };
 
-const Bytes PROGRAM_HEADER = test::HeaderData(0, "LOADER", 30, 10, 30);
-const Bytes THREE_BLOCK_TZX = test::Concat({test::TzxHeader(), test::Standard(PROGRAM_HEADER),
-                                            test::Standard(test::DataBlockData(0xFF, 2000)), test::Pause(100)});
-const Bytes AUTOSTART_TAP =
-    test::Concat({test::TapRecord(PROGRAM_HEADER), test::TapRecord(test::DataBlockData(0xFF, 30))});
+TapImage Program(std::size_t length) {
+  TapImage tap;
+  tap.AddProgram("LOADER", Bytes(length, 0x0D), 10);
+  return tap;
+}
+// A program's header and data, then a pause.
+const Bytes THREE_BLOCK_TZX = [] {
+  Bytes tzx = TZX_HEADER;
+  const Bytes blocks = TzxBlocks(Program(2000).Bytes());
+  tzx.insert(tzx.end(), blocks.begin(), blocks.end());
+  tzx.insert(tzx.end(), {0x20, 100, 0});
+  return tzx;
+}();
 
 Bytes NoiseBytes(std::size_t count) {
   std::mt19937 random(7);
@@ -123,7 +108,7 @@ class TapeSnapshot : public testing::Test {
     ChunkCollector writer;
     EXPECT_EQ(expected, plugin->SaveState(&writer, &media, 0));
     EXPECT_LE(writer.chunks.size(), 1u);
-    return writer.chunks.empty() ? Bytes{} : writer.chunks[0];
+    return writer.chunks.empty() ? Bytes{} : ChunkBytes(writer.chunks[0]);
   }
   // The chunk saved for the file at path with embedTape set to embed; open
   // makes it the plug-in's tape, else the window only names it.
@@ -140,14 +125,12 @@ class TapeSnapshot : public testing::Test {
     return chunk;
   }
   std::string TapeFolder() const { return folder.PathOf("data") + "/Kestrelix/Reelbox/"; }
-  std::vector<std::string> FolderFiles() const {
-    std::vector<std::string> names;
-    if (!fs::is_directory(TapeFolder())) return names;
-    for (const auto& entry : fs::directory_iterator(TapeFolder())) names.push_back(entry.path().filename().string());
-    return names;
+  std::size_t FolderFiles() const {
+    std::error_code none;
+    return fs::is_directory(TapeFolder()) ? std::distance(fs::directory_iterator(TapeFolder(), none), {}) : 0;
   }
 
-  test::ScratchFolder folder;
+  ScratchFolder folder;
   DialogScript script;
   SettingsStore settings;
   HostRegistry registry;
@@ -254,8 +237,7 @@ TEST_F(TapeSnapshot, RoundTripResumesAtTheSameBlock) {
     EXPECT_EQ(TapeFolder(), opened.substr(0, TapeFolder().size()));
     EXPECT_EQ("~zx", fs::path(opened).filename().string().substr(0, 3));
     EXPECT_EQ(".tzx", fs::path(opened).extension());
-    std::ifstream in(opened, std::ios::binary);
-    EXPECT_EQ(THREE_BLOCK_TZX, Bytes(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_EQ(THREE_BLOCK_TZX, ReadBytes(opened));
     EXPECT_EQ(1u, loader->RecorderWindow()->recordDisabled);
     TapeChunk again;
     const Bytes resaved = Save(loader);  // embedTape is 0 now
@@ -263,7 +245,7 @@ TEST_F(TapeSnapshot, RoundTripResumesAtTheSameBlock) {
     EXPECT_TRUE(again.Embedded());
     while (!plugins.empty()) Drop();
     EXPECT_TRUE(fs::is_directory(TapeFolder()));
-    EXPECT_TRUE(FolderFiles().empty());
+    EXPECT_EQ(0u, FolderFiles());
   }
 }
 
@@ -321,10 +303,10 @@ TEST_F(TapeSnapshot, HostileChunksAreRefused) {
     EXPECT_EQ(c.expected, loader->LoadState(chunk.data(), &media, 0));
     if (c.expected == TAPE_E_BADFORMAT && c.at == TAPE_AT_BLOCK) {
       EXPECT_EQ(1u, loader->RecorderWindow()->tapeInserted);  // refused after the tape was opened
-      EXPECT_EQ(2u, FolderFiles().size());                    // the tape and its name's reservation
+      EXPECT_EQ(2u, FolderFiles());                           // the tape and its name's reservation
     } else {
       EXPECT_EQ(0u, loader->RecorderWindow()->tapeInserted);
-      EXPECT_TRUE(FolderFiles().empty());
+      EXPECT_EQ(0u, FolderFiles());
     }
     Drop();
   }
@@ -376,11 +358,12 @@ TEST_F(TapeSnapshot, MissingLinkedTapeOffersToBrowse) {
 // Opening a self-starting tape has the host's .szx handler open the snapshot
 // for the machine and starts the tape, unless something holds auto-load off.
 TEST_F(TapeSnapshot, AutoLoadHandsOverTheMachinesSnapshotAndPlays) {
-  const std::string program = folder.Write("game.tap", AUTOSTART_TAP);
-  const std::string code =
-      folder.Write("code.tap", test::Concat({test::TapRecord(test::HeaderData(3, "SYS", 0x100, 0x5C00, 0)),
-                                             test::TapRecord(test::DataBlockData(0xFF, 0x100))}));
-  const std::string data = folder.Write("data.tap", test::TapRecord(test::DataBlockData(0xFF, 30)));
+  const std::string program = folder.Write("game.tap", Program(30).Bytes());
+  TapImage code, data;
+  code.AddCode("SYS", Bytes(0x100), 0x5C00);
+  data.AddBlock(0xFF, Bytes(30));
+  const std::string codePath = folder.Write("code.tap", code.Bytes());
+  const std::string dataPath = folder.Write("data.tap", data.Bytes());
   Bytes handed;
   SnapshotHandler szx([&handed](const std::uint8_t* bytes, std::size_t size) {
     handed.assign(bytes, bytes + size);
@@ -396,12 +379,12 @@ TEST_F(TapeSnapshot, AutoLoadHandsOverTheMachinesSnapshotAndPlays) {
     bool plays;
   } cases[] = {
       {"48K program", &program, MODEL_48K, 0, false, false, true, 116, true},
-      {"48K code", &code, MODEL_48K, 0, false, false, true, 117, true},
+      {"48K code", &codePath, MODEL_48K, 0, false, false, true, 117, true},
       {"48K with Ctrl: a 128K in 48 BASIC", &program, MODEL_48K, RB_KEY_CONTROL, false, false, true, 119, true},
       {"+3", &program, MODEL_PLUS3, 0, false, false, true, 136, true},
       {"+3 with Ctrl", &program, MODEL_PLUS3, RB_KEY_CONTROL, false, false, true, 135, true},
       {"no snapshot for the machine", &program, 8, 0, false, false, true, 0, true},
-      {"a headerless data block", &data, MODEL_48K, 0, false, false, true, 0, false},
+      {"a headerless data block", &dataPath, MODEL_48K, 0, false, false, true, 0, false},
       {"Shift held", &program, MODEL_48K, RB_KEY_SHIFT, false, false, true, 0, false},
       {"the window's auto-load off", &program, MODEL_48K, 0, false, false, false, 0, false},
       {"blocked by the host", &program, MODEL_48K, 0, true, false, true, 0, false},

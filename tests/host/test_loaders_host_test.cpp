@@ -1,13 +1,8 @@
 // The Z80 test loaders on the reference host: each loads a ROM-timed turbo
 // block with the fast-loading options off, with each of them, and with all;
 // the bytes arrive whole every time and the short cuts save emulated time.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <memory>
-
+#include "host/tap_image.h"
 #include "host_fixture.h"
-#include "load_helpers.h"
 #include "loaders/assembled_loader.h"
 
 namespace reelbox::host {
@@ -22,33 +17,23 @@ constexpr std::uint16_t STACK = 0x7F00;
 constexpr std::uint8_t FLAG = 0xFF;
 constexpr std::size_t DATA_BYTES = 400;
 
-void PutU16(Bytes& bytes, std::uint16_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 Bytes TestData() {
   Bytes data(DATA_BYTES);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 37 + (i >> 3));
   return data;
 }
 
-// A TZX file of one turbo block with the ROM's timings: 3220 pilot pulses,
-// flag, data and checksum.
+// A TZX file of one turbo block (0x11) with the ROM's timings and 3220 pilot
+// pulses, 8 bits used in the last byte and a pause of 1000 ms.
 Bytes RomTimedTurboTape(const Bytes& data) {
-  Bytes block{FLAG};
-  std::uint8_t checksum = FLAG;
-  for (std::uint8_t byte : data) checksum ^= byte;
-  block.insert(block.end(), data.begin(), data.end());
-  block.push_back(checksum);
-
-  Bytes tape{'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20, 0x11};
-  for (std::uint16_t value : {2168, 667, 735, 855, 1710, 3220}) PutU16(tape, value);
-  tape.push_back(8);   // used bits of the last byte
-  PutU16(tape, 1000);  // pause, ms
-  PutU16(tape, static_cast<std::uint16_t>(block.size()));
+  TapImage tap;
+  tap.AddBlock(FLAG, data);
+  Bytes tape = TZX_HEADER;
+  tape.insert(tape.end(),
+              {0x11, 0x78, 0x08, 0x9B, 0x02, 0xDF, 0x02, 0x57, 0x03, 0xAE, 0x06, 0x94, 0x0C, 8, 0xE8, 0x03});
+  tape.insert(tape.end(), tap.Bytes().begin(), tap.Bytes().begin() + 2);
   tape.push_back(0);
-  tape.insert(tape.end(), block.begin(), block.end());
+  tape.insert(tape.end(), tap.Bytes().begin() + 2, tap.Bytes().end());
   return tape;
 }
 
@@ -65,14 +50,13 @@ struct LoaderRun {
 // origin with interrupts about to be disabled, and runs until it reaches
 // `done` (auto play starts the tape when the loader first samples it).
 LoaderRun RunLoader(const AssembledLoader& loader, const FastOptions& options) {
-  const Bytes data = TestData();
-  TemporaryFile tape(RomTimedTurboTape(data), ".tzx");
+  const ScratchFolder folder;
   ReferenceHost host(TestHostOptions());
   ApplyOptions(host, options);
   LoaderRun run;
   if (Failed(host.Start()) || !host.Attached()) return run;
   host.RunFrames(100);
-  if (Failed(host.OpenTape(tape.Path()))) return run;
+  if (Failed(host.OpenTape(folder.Write("turbo.tzx", RomTimedTurboTape(TestData()))))) return run;
 
   Spectrum& cpu = host.Cpu();
   for (std::size_t i = 0; i < loader.code.size(); ++i) {

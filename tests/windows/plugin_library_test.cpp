@@ -1,264 +1,157 @@
 // The built reelbox.dll as a host sees it: loaded by path, created through its
-// only export, strings and icons from its own resources.
+// only export, strings and icons from its own resources, tape files held while
+// they are in, and an embedded tape taken out into the local application data.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <shlobj.h>  // needs windows.h first
+// clang-format on
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "contract/plugin_interfaces.h"
+#include "snapshot/tape_chunk.h"
+#include "unit/fake_host_objects.h"
+#include "windows/test_host.h"
 
-namespace reelbox {
+namespace reelbox::test {
 namespace {
 
-using CreateInstanceFunction = HResult(RB_CALL*)(IUnknown* outer, const Guid& riid, void** out);
+using Bytes = std::vector<std::uint8_t>;
 
-// The build hands over a Unix path; Wine shows the Unix root as drive Z:.
-std::string WindowsPath(const char* unixPath) {
-  std::string path = std::string("Z:") + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+const std::string TAP = WindowsPath(REELBOX_SHARED_TAPES "/rom-loaded/rustzx-simple_tape.tap");
+const std::string TZX = WindowsPath(REELBOX_SHARED_TAPES "/47loader/simple-demo.tzx");
 
-std::string TempFilePath(const char* name) {
+std::string TempCopy(const std::string& from, const char* name) {
   char folder[MAX_PATH];
-  const DWORD length = GetTempPathA(MAX_PATH, folder);
-  EXPECT_GT(length, 0u);
-  return std::string(folder, length) + "reelbox_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "reelbox_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+  return CopyFileA(from.c_str(), path.c_str(), FALSE) ? path : std::string();
 }
 
-void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(nullptr, file);
-  ASSERT_EQ(bytes.size(), std::fwrite(bytes.data(), 1, bytes.size(), file));
-  std::fclose(file);
+Bytes FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), {});
 }
-
-// A TAP block: length, flag, data and the XOR checksum of flag and data.
-void AppendTapBlock(std::vector<std::uint8_t>& tape, std::uint8_t flag, const std::vector<std::uint8_t>& data) {
-  const std::size_t length = data.size() + 2;
-  tape.push_back(static_cast<std::uint8_t>(length));
-  tape.push_back(static_cast<std::uint8_t>(length >> 8));
-  std::uint8_t checksum = flag;
-  tape.push_back(flag);
-  for (std::uint8_t byte : data) {
-    tape.push_back(byte);
-    checksum ^= byte;
-  }
-  tape.push_back(checksum);
-}
-
-// A CODE header for a 4-byte block at 32768, and the block.
-std::vector<std::uint8_t> CodeTapeBlocks() {
-  std::vector<std::uint8_t> header = {3, 'r', 'e', 'e', 'l', 'b', 'o', 'x', ' ', ' ', ' ', 4, 0, 0x00, 0x80, 0, 0x80};
-  std::vector<std::uint8_t> tape;
-  AppendTapBlock(tape, 0x00, header);
-  AppendTapBlock(tape, 0xFF, {1, 2, 3, 4});
-  return tape;
-}
-
-// TZX 1.20 holding the same two blocks as standard-speed data blocks (ID 0x10).
-std::vector<std::uint8_t> CodeTzx() {
-  std::vector<std::uint8_t> tzx = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
-  const std::vector<std::uint8_t> tap = CodeTapeBlocks();
-  for (std::size_t at = 0; at < tap.size();) {
-    const std::size_t length = tap[at] | (tap[at + 1] << 8);
-    tzx.insert(tzx.end(), {0x10, 0xE8, 0x03});  // pause 1000 ms
-    tzx.insert(tzx.end(), tap.begin() + at, tap.begin() + at + 2 + length);
-    at += 2 + length;
-  }
-  return tzx;
-}
-
-// Records what OpenMedia tells the host.
-class RecordingMediaHost final : public IMediaHost {
- public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return 1; }
-  std::uint32_t RB_CALL Release() override { return 1; }
-  HResult RB_CALL MediaHostSlot3() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MediaHostSlot4() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MediaHostSlot5() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MediaHostSlot6() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL IsAutoLoadBlocked() override { return 0; }
-  HResult RB_CALL MediaOpened(const char* path) override {
-    opened.push_back(path);
-    return RESULT_OK;
-  }
-  HResult RB_CALL MediaNotify(std::uint32_t) override { return RESULT_OK; }
-  HResult RB_CALL MediaHostSlot10() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL GetModel() override { return 1; }
-
-  std::vector<std::string> opened;
-};
 
 class PluginLibrary : public ::testing::Test {
  protected:
   void SetUp() override {
-    library = LoadLibraryA(WindowsPath(REELBOX_PLUGIN_PATH).c_str());
-    ASSERT_NE(nullptr, library) << "LoadLibrary failed with error " << GetLastError();
-    create =
-        reinterpret_cast<CreateInstanceFunction>(reinterpret_cast<void*>(GetProcAddress(library, "CreateInstance")));
-    ASSERT_NE(nullptr, create);
-    void* out = nullptr;
-    ASSERT_EQ(RESULT_OK, create(nullptr, IID_IMediaHandler, &out));
-    media = static_cast<IMediaHandler*>(out);
+    if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+    ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
+    media = host.Media();
+    compression.AddRef();
+    mediaHost.compression = &compression;
   }
 
-  void TearDown() override {
-    if (media != nullptr) {
-      EXPECT_EQ(0u, media->Release());
-    }
-    for (const std::string& path : written) DeleteFileA(path.c_str());
-    if (library != nullptr) FreeLibrary(library);
-  }
-
-  std::string WriteTemp(const char* name, const std::vector<std::uint8_t>& bytes) {
-    std::string path = TempFilePath(name);
-    written.push_back(path);
-    WriteFileBytes(path, bytes);
-    return path;
-  }
-
-  HMODULE library = nullptr;
-  CreateInstanceFunction create = nullptr;
+  WindowsTestHost host;
   IMediaHandler* media = nullptr;
-  std::vector<std::string> written;
+  FakeCompressionService compression;
+  FakeMediaHost mediaHost;
 };
 
-TEST_F(PluginLibrary, InterfacesShareOneIdentity) {
-  void* unknown = nullptr;
-  void* device = nullptr;
-  void* tool = nullptr;
-  void* deviceFromTool = nullptr;
-  void* options = nullptr;
-  ASSERT_EQ(RESULT_OK, media->QueryInterface(IID_IUnknown, &unknown));
-  ASSERT_EQ(RESULT_OK, media->QueryInterface(IID_IDevice, &device));
-  ASSERT_EQ(RESULT_OK, media->QueryInterface(IID_IToolWindow, &tool));
-  ASSERT_EQ(RESULT_OK, static_cast<IToolWindow*>(tool)->QueryInterface(IID_IDevice, &deviceFromTool));
-  ASSERT_EQ(RESULT_OK, static_cast<IDevice*>(device)->QueryInterface(IID_IOptionsProvider, &options));
-  EXPECT_EQ(static_cast<void*>(media), unknown);
-  EXPECT_EQ(device, deviceFromTool);
-  EXPECT_NE(unknown, device);
-  EXPECT_NE(unknown, tool);
-  EXPECT_NE(unknown, options);
-  for (void* pointer : {unknown, device, tool, deviceFromTool, options}) static_cast<IUnknown*>(pointer)->Release();
-}
-
-TEST_F(PluginLibrary, RefusesAggregationAndUnknownInterfaces) {
-  const Guid other = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-  void* out = this;
-  EXPECT_EQ(RESULT_NOAGGREGATION, create(media, IID_IMediaHandler, &out));
-  EXPECT_EQ(nullptr, out);
-  out = this;
-  EXPECT_EQ(RESULT_NOINTERFACE, create(nullptr, other, &out));
-  EXPECT_EQ(nullptr, out);
-}
-
-TEST_F(PluginLibrary, FilterTextComesFromTheStringTable) {
+TEST_F(PluginLibrary, TextsAndIconsComeFromItsResources) {
   char text[128] = {};
   ASSERT_EQ(RESULT_OK, media->GetFilterText(1, text, sizeof text));
   EXPECT_STREQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", text);
-
   char small[8] = "xxxxxxx";
   ASSERT_EQ(RESULT_OK, media->GetFilterText(1, small, sizeof small));
   EXPECT_STREQ("Reelbox", small);
   EXPECT_EQ(RESULT_FAIL, media->GetFilterText(2, text, sizeof text));
-}
-
-TEST_F(PluginLibrary, CreateTypesCarryTextsIconAndExtension) {
-  struct Expected {
+  const struct {
     std::uint32_t index;
     const char* name;
     const char* description;
-    const char* extension;
-  };
-  const Expected expected[] = {
+  } types[] = {
       {0, "Audio cassette file (.tzx)",
        "Virtual audio cassette to save your programs and data to.\n\nLess well supported by other emulators than TAP "
-       "files.\n\nKestrelix's preferred tape format.",
-       ".tzx"},
+       "files.\n\nKestrelix's preferred tape format."},
       {1, "Audio cassette file (.tap)",
        "Virtual audio cassette to save your programs and data to.\n\nIdeal format if you want to transfer data to "
-       "another emulator.",
-       ".tap"},
-      {7, "Audio cassette file (.tap)", nullptr, ".tap"},
+       "another emulator."},
   };
-  for (const Expected& type : expected) {
-    SCOPED_TRACE(type.index);
+  for (const auto& type : types) {
     CreateTypeInfo info;
     std::memset(&info, 0x5A, sizeof info);
     ASSERT_EQ(RESULT_OK, media->GetCreateType(type.index, &info));
     EXPECT_STREQ(type.name, info.name);
-    if (type.description != nullptr) {
-      EXPECT_STREQ(type.description, info.description);
-    }
-    EXPECT_STREQ(type.extension, info.extension);
+    EXPECT_STREQ(type.description, info.description);
+    EXPECT_STREQ(type.index == 0 ? ".tzx" : ".tap", info.extension);
     EXPECT_NE(0u, info.icon);
     for (std::uint8_t byte : info.notWritten) ASSERT_EQ(0x5A, byte);
     DestroyIcon(reinterpret_cast<HICON>(static_cast<std::uintptr_t>(info.icon)));
   }
 }
 
-TEST_F(PluginLibrary, OpensTapAndTzxFiles) {
-  const std::string tap = WriteTemp("code.tap", CodeTapeBlocks());
-  const std::string tzx = WriteTemp("code.TZX", CodeTzx());
-  RecordingMediaHost host;
-  EXPECT_EQ(RESULT_OK, media->OpenMedia(tap.c_str(), &host, 0));
-  EXPECT_EQ(RESULT_OK, media->OpenMedia(tzx.c_str(), &host, 0));
-  EXPECT_EQ((std::vector<std::string>{tap, tzx}), host.opened);
-}
-
-TEST_F(PluginLibrary, FailedOpensLeaveTheHostUntold) {
-  const std::string backup = WriteTemp("code.tzx.bak", CodeTzx());
-  const std::string missing = TempFilePath("missing.tap");
-  RecordingMediaHost host;
-  EXPECT_EQ(TAPE_E_UNKNOWNTYPE, media->OpenMedia(backup.c_str(), &host, 0));
-  EXPECT_EQ(static_cast<HResult>(0x80070002u), media->OpenMedia(missing.c_str(), &host, 0));  // file not found
-  EXPECT_TRUE(host.opened.empty());
-}
-
 // While a tape is in, its file is mapped and the system keeps it as it was
-// read: it cannot be replaced or rewritten from its start, nor deleted while
-// the tape is in (Windows refuses; Wine marks it and deletes it once the tape
-// goes out), and the plug-in goes on as if nothing had been tried.
-TEST_F(PluginLibrary, OpenTapeFileCannotBeReplacedOrDeleted) {
-  const std::string tzx = WriteTemp("held.tzx", CodeTzx());
-  const std::string other = WriteTemp("other.tap", CodeTapeBlocks());
-  RecordingMediaHost host;
-  ASSERT_EQ(RESULT_OK, media->OpenMedia(tzx.c_str(), &host, 0));
+// read: it cannot be replaced or rewritten, nor deleted (Windows refuses; Wine
+// marks it and deletes it once the tape goes out). Files it cannot read leave
+// the host untold.
+TEST_F(PluginLibrary, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
+  const std::string held = TempCopy(TZX, "held.tzx");
+  const std::string backup = TempCopy(TZX, "held.tzx.bak");
+  EXPECT_EQ(TAPE_E_UNKNOWNTYPE, media->OpenMedia(backup.c_str(), &mediaHost, 0));
+  EXPECT_EQ(static_cast<HResult>(0x80070002u), media->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
+  EXPECT_EQ(RESULT_OK, media->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  ASSERT_EQ(RESULT_OK, media->OpenMedia(held.c_str(), &mediaHost, 0));
+  EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.opened);
 
-  EXPECT_FALSE(MoveFileExA(other.c_str(), tzx.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_FALSE(MoveFileExA(backup.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-  const HANDLE rewrite = CreateFileA(tzx.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  const HANDLE rewrite = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_EQ(INVALID_HANDLE_VALUE, rewrite);
   EXPECT_EQ(static_cast<DWORD>(ERROR_USER_MAPPED_FILE), GetLastError());
-  if (rewrite != INVALID_HANDLE_VALUE) CloseHandle(rewrite);
-  const bool deleted = DeleteFileA(tzx.c_str()) != 0;
-  if (!deleted) {
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-  }
-
-  void* device = nullptr;
-  ASSERT_EQ(RESULT_OK, media->QueryInterface(IID_IDevice, &device));
+  const bool deleted = DeleteFileA(held.c_str()) != 0;
+  EXPECT_TRUE(deleted || GetLastError() == ERROR_ACCESS_DENIED);
   std::uint8_t port = 0xFF;
-  EXPECT_EQ(RESULT_OK, static_cast<IDevice*>(device)->ReadPort(0xFE, &port));
-  static_cast<IDevice*>(device)->Release();
+  EXPECT_EQ(RESULT_OK, host.Device()->ReadPort(0xFE, &port));
+  ASSERT_EQ(RESULT_OK, media->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  EXPECT_EQ(deleted, GetFileAttributesA(held.c_str()) == INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(held.c_str());
+  DeleteFileA(backup.c_str());
+}
 
-  ASSERT_EQ(RESULT_OK, media->OpenMedia(other.c_str(), &host, 0));
-  if (deleted) {
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(tzx.c_str()));
-  } else {
-    EXPECT_TRUE(DeleteFileA(tzx.c_str())) << GetLastError();
-  }
+// A chunk embedding the tape plain at block 1 goes into the prefix's local
+// application-data folder, which is emptied when the plug-in goes.
+TEST_F(PluginLibrary, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
+  const Bytes tape = FileBytes(TAP);
+  Bytes chunk(TAPE_CHUNK_HEADER);
+  StartTapeChunk(chunk.data());
+  PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + static_cast<std::uint32_t>(tape.size()));
+  PutU16(chunk.data() + TAPE_AT_BLOCK, 1);
+  PutU16(chunk.data() + TAPE_AT_FLAGS, TAPE_FLAG_EMBEDDED);
+  PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(tape.size()));
+  PutU32(chunk.data() + TAPE_AT_STORED, static_cast<std::uint32_t>(tape.size()));
+  std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
+  chunk.insert(chunk.end(), tape.begin(), tape.end());
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
+
+  char base[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)));
+  const std::string folder = std::string(base) + "\\Kestrelix\\Reelbox\\";
+  const auto files = [&folder] {
+    int count = 0;
+    WIN32_FIND_DATAA entry;
+    HANDLE listing = FindFirstFileA((folder + "*.*").c_str(), &entry);
+    for (bool more = listing != INVALID_HANDLE_VALUE; more; more = FindNextFileA(listing, &entry)) {
+      count += entry.cFileName[0] != '.';
+    }
+    if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+    return count;
+  };
+  ASSERT_EQ(1u, mediaHost.opened.size());
+  const std::string& opened = mediaHost.opened[0];
+  EXPECT_EQ(folder + "~zx", opened.substr(0, folder.size() + 3));
+  EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
+  EXPECT_EQ(tape, FileBytes(opened));
+  EXPECT_EQ(2, files());  // the tape and its name's reservation
+  host.ReleasePlugin();
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+  EXPECT_EQ(0, files());
 }
 
 }  // namespace
-}  // namespace reelbox
+}  // namespace reelbox::test

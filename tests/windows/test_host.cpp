@@ -6,7 +6,6 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <chrono>
 #include <cstring>
 
 #include "windows/png_writer.h"
@@ -31,7 +30,13 @@ std::string WindowsPath(const char* unixPath) {
   return path;
 }
 
-WindowsTestHost::WindowsTestHost() {
+std::string ScreenshotPath(const char* name) {
+  const std::string folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder + "\\" + name;
+}
+
+WindowsTestHost::WindowsTestHost() : ShellBase(&settings_) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   WNDCLASSEXA windowClass{};
@@ -58,14 +63,19 @@ WindowsTestHost::WindowsTestHost() {
 }
 
 WindowsTestHost::~WindowsTestHost() {
-  StopEmulation();
   if (main_ != nullptr) DestroyWindow(main_);  // the tool window goes with its owner
-  if (device_ != nullptr) device_->Release();
-  if (toolWindow_ != nullptr) toolWindow_->Release();
-  if (media_ != nullptr) media_->Release();
+  ReleasePlugin();
   if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
   if (library_ != nullptr) FreeLibrary(library_);
   UnregisterClassA(MAIN_CLASS, GetModuleHandleA(nullptr));
+}
+
+void WindowsTestHost::ReleasePlugin() {
+  for (IUnknown** object : {reinterpret_cast<IUnknown**>(&device_), reinterpret_cast<IUnknown**>(&toolWindow_),
+                            reinterpret_cast<IUnknown**>(&media_)}) {
+    if (*object != nullptr) (*object)->Release();
+    *object = nullptr;
+  }
 }
 
 HResult WindowsTestHost::LoadPlugin(const std::string& dllPath) {
@@ -90,29 +100,6 @@ HResult WindowsTestHost::CreateToolWindow() {
   result = toolWindow_->AddToolbarButton();
   Pump(50);
   return result;
-}
-
-HResult WindowsTestHost::StartEmulation() {
-  const HResult result = device_->Attach(&machine_);
-  if (Failed(result)) return result;
-  running_ = true;
-  emulation_ = std::thread([this] {
-    while (running_) {
-      device_->BeginFrame(0);
-      std::uint8_t value = 0xFF;
-      device_->ReadPort(0xFE, &value);
-      device_->EndFrame(0, 0);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  });
-  return RESULT_OK;
-}
-
-void WindowsTestHost::StopEmulation() {
-  if (!emulation_.joinable()) return;
-  running_ = false;
-  emulation_.join();
-  device_->Detach();
 }
 
 HResult WindowsTestHost::OpenTape(const std::string& path) {
@@ -153,21 +140,8 @@ void WindowsTestHost::Click(HWND control, POINT point) {
 
 bool WindowsTestHost::Screenshot(const std::string& path) {
   Pump(200);
-  return Capture(path);
+  return PhotographWindow(main_, path);
 }
-
-bool WindowsTestHost::ScreenshotWithMenuOpen(const std::string& path) {
-  menuShotPath_ = path;
-  menuShotWritten_ = false;
-  SetTimer(main_, 1, 400, nullptr);
-  PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 't');
-  Pump(1500);
-  KillTimer(main_, 1);
-  menuShotPath_.clear();
-  return menuShotWritten_;
-}
-
-bool WindowsTestHost::Capture(const std::string& path) { return PhotographWindow(main_, path); }
 
 std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
   for (const auto& command : commandTexts_) {
@@ -275,30 +249,6 @@ HResult WindowsTestHost::PlaceToolWindow(WindowHandle window, std::int32_t left,
   return RESULT_OK;
 }
 
-HResult WindowsTestHost::GetSettingDword(const char* key, const char* name, std::uint32_t* data) {
-  auto found = settings_.find(std::string(key) + "\\" + name);
-  if (found == settings_.end()) return RESULT_FAIL;
-  *data = found->second;
-  return RESULT_OK;
-}
-
-HResult WindowsTestHost::SetSettingDword(const char* key, const char* name, std::uint32_t data) {
-  settings_[std::string(key) + "\\" + name] = data;
-  return RESULT_OK;
-}
-
-HResult WindowsTestHost::GetSettingString(const char* key, const char* name, char* buffer, std::uint32_t size) {
-  auto found = stringSettings_.find(std::string(key) + "\\" + name);
-  if (found == stringSettings_.end() || size == 0) return RESULT_FAIL;
-  lstrcpynA(buffer, found->second.c_str(), static_cast<int>(size));
-  return RESULT_OK;
-}
-
-HResult WindowsTestHost::SetSettingString(const char* key, const char* name, const char* text) {
-  stringSettings_[std::string(key) + "\\" + name] = text;
-  return RESULT_OK;
-}
-
 LRESULT CALLBACK WindowsTestHost::MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* host = static_cast<WindowsTestHost*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
@@ -320,14 +270,6 @@ LRESULT WindowsTestHost::OnMainMessage(UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_SIZE:
       LayoutBars();
-      return 0;
-    case WM_TIMER:
-      if (!menuShotPath_.empty()) {
-        KillTimer(main_, 1);
-        menuShotWritten_ = Capture(menuShotPath_);
-        menuShotPath_.clear();
-        EndMenu();
-      }
       return 0;
     case WM_MOVE:
       if (toolWindow_ != nullptr) toolWindow_->Reposition(0);

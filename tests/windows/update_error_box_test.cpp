@@ -11,9 +11,10 @@
 #include <thread>
 #include <vector>
 
-#include "png_writer.h"
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
+#include "windows/png_writer.h"
+#include "windows/test_host.h"
 
 namespace reelbox::test {
 namespace {
@@ -62,10 +63,11 @@ void Click(HWND control) {
   SendInput(2, input, sizeof input[0]);
 }
 
-// Runs beside the writer: waits for the box, reads and photographs it, runs
-// the remedy, then clicks the button whose text is answer.
-void AnswerBox(const std::string& answer, const std::string& shot, void (*remedy)(const char*), const char* path,
-               BoxSeen* seen) {
+void LetGo();
+
+// Runs beside the writer: waits for the box, reads and photographs it, lets
+// the file go, then clicks the button whose text is answer.
+void AnswerBox(const std::string& answer, const std::string& shot, BoxSeen* seen) {
   HWND box = FindBox();
   if (box == nullptr) return;
   Sleep(300);  // painted
@@ -78,8 +80,8 @@ void AnswerBox(const std::string& answer, const std::string& shot, void (*remedy
     seen->buttons.push_back(WindowText(button));
     if (seen->buttons.back() == answer) target = button;
   }
-  seen->photographed = PhotographWindow(box, shot);
-  if (remedy != nullptr) remedy(path);
+  seen->photographed = shot.empty() || PhotographWindow(box, shot);
+  LetGo();
   if (target == nullptr) return;
   SetForegroundWindow(box);
   for (int i = 0; i < 50 && IsWindow(box); ++i) {
@@ -112,28 +114,23 @@ Bytes FileBytes(const std::string& path) {
 
 // Another program holds the file open, sharing nothing, until it lets go.
 HANDLE holder = INVALID_HANDLE_VALUE;
-void LetGo(const char*) {
+void LetGo() {
   CloseHandle(holder);
   holder = INVALID_HANDLE_VALUE;
 }
 
 struct BoxCase {
   const char* answer;
-  void (*remedy)(const char*);
   const char* shot;
   bool written;
 };
 
 TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
   if (GetSystemMetrics(SM_CXSCREEN) <= 0) GTEST_SKIP() << "no display: run under xvfb-run";
-  const BoxCase cases[] = {{"&Retry", LetGo, "update-error-retry.png", true},
-                           {"Cancel", LetGo, "update-error-cancel.png", false}};
+  const BoxCase cases[] = {{"&Retry", "update-error-box.png", true}, {"Cancel", nullptr, false}};
   char folder[MAX_PATH];
   GetTempPathA(MAX_PATH, folder);
   const std::string path = std::string(folder) + "reelbox-record.tap";
-  // The build hands over a Unix path; Wine shows the Unix root as drive Z:.
-  const std::string screenshots = std::string("Z:") + REELBOX_SCREENSHOTS_DIR;
-  CreateDirectoryA(screenshots.c_str(), nullptr);
   for (const BoxCase& box : cases) {
     // A tape of one record, read in (the tape holds the file mapped), then held by another program.
     const Bytes first = Record(0xFF, 0x40, 30);
@@ -148,8 +145,8 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
     list->next = RecordedBlock(data);
 
     BoxSeen seen;
-    const std::string shot = screenshots + "/" + box.shot;
-    std::thread answerer(AnswerBox, box.answer, shot, box.remedy, path.c_str(), &seen);
+    const std::string shot = box.shot != nullptr ? ScreenshotPath(box.shot) : std::string();
+    std::thread answerer(AnswerBox, box.answer, shot, &seen);
     WriteRecordedBlocks(RecordingTarget{nullptr, nullptr, nullptr, path.c_str(), &tape, nullptr, nullptr}, &list);
     answerer.join();
 

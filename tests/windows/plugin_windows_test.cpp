@@ -1,0 +1,415 @@
+// The plug-in's windows in a real Windows host: the recorder window, the
+// options page in a real property sheet, and the message and program-choice
+// dialogs of a playing tape, driven by real input, read back through the
+// controls' own messages, and photographed once each.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>  // needs windows.h first
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "unit/tzx_builder.h"
+#include "windows/png_writer.h"
+#include "windows/test_host.h"
+
+namespace reelbox::test {
+namespace {
+
+constexpr UINT ID_PLAY = 1001;
+constexpr UINT ID_STOP = 1004;
+constexpr UINT ID_EJECT = 1005;
+constexpr UINT ID_DETAILED_TOC = 1009;
+constexpr UINT TRANSPORT[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006};
+constexpr int APPLY_BUTTON = 0x3021;  // the property sheet's Apply button
+constexpr const char* KEY = "Plugins\\Reelbox";
+constexpr const char* MESSAGE_TITLE = "Reelbox Message - Kestrelix";
+
+std::string Text(HWND window) {
+  char text[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+std::string StatusText(HWND status, int part) {
+  char text[256] = "";
+  SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+std::vector<std::string> Rows(HWND list) {
+  std::vector<std::string> rows;
+  for (int row = 0; row < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    rows.push_back(text);
+  }
+  return rows;
+}
+bool Enabled(HWND toolbar, UINT command) { return SendMessageA(toolbar, TB_ISBUTTONENABLED, command, 0) != 0; }
+bool Pressed(HWND toolbar, UINT command) { return SendMessageA(toolbar, TB_ISBUTTONCHECKED, command, 0) != 0; }
+POINT ButtonCentre(HWND toolbar, UINT command) {
+  RECT rect{};
+  SendMessageA(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&rect));
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+std::string WriteTape(const char* name, const std::vector<Bytes>& blocks) {
+  Bytes tzx = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
+  for (const Bytes& block : blocks) tzx.insert(tzx.end(), block.begin(), block.end());
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + name + std::to_string(GetCurrentProcessId()) + ".tzx";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return {};
+  std::fwrite(tzx.data(), 1, tzx.size(), file);
+  std::fclose(file);
+  return path;
+}
+
+// The host with the plug-in's window and device; frames run on this thread
+// between passes of the message loop, the machine in a loader's edge loop
+// that reads the port every 100 T-states, so that a playing tape goes on.
+class PluginWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (host.MainWindow() == nullptr) GTEST_SKIP() << "no display for a top-level window: run under xvfb-run";
+  }
+  void Start() {
+    ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
+    ASSERT_EQ(RESULT_OK, host.CreateToolWindow());
+    host.Machine().Poke(0x8000, {0xA9, 0xE6, 0x20, 0x28});  // XOR C; AND 0x20; JR Z
+    host.Machine().registers[REG_PC] = 0x8000;
+    ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
+    attached = true;
+    RunFrame();  // the window's settings reach the deck at a frame start
+  }
+  void TearDown() override {
+    if (attached) host.Device()->Detach();
+  }
+  void RunFrame() {
+    ScriptedMachine& machine = host.Machine();
+    host.Device()->BeginFrame(0);
+    for (machine.clock = 0; machine.clock < machine.frameLength; machine.clock += 100) {
+      std::uint8_t value = 0xBF;
+      host.Device()->ReadPort(0xFE, &value);
+    }
+    machine.clock = machine.frameLength;
+    host.Device()->EndFrame(0, 0);
+    host.Pump(0);
+  }
+  // Runs frames for up to two seconds until done says so.
+  bool Until(const std::function<bool()>& done) {
+    for (int i = 0; i < 100 && !done(); ++i) RunFrame();
+    return done();
+  }
+  // A message dialog showing text, waited for; null if none.
+  HWND WaitForMessage(const std::string& text) {
+    HWND found = nullptr;
+    Until([&] {
+      for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", MESSAGE_TITLE); w != nullptr && found == nullptr;
+           w = FindWindowExA(nullptr, w, "#32770", MESSAGE_TITLE)) {
+        if (Text(GetDlgItem(w, 1001)) == text) found = w;
+      }
+      return found != nullptr;
+    });
+    return found;
+  }
+
+  WindowsTestHost host;
+  bool attached = false;
+};
+
+TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
+  Start();
+  HWND window = FindWindowA("CassetteRecorder", nullptr);
+  ASSERT_NE(nullptr, window);
+  HWND options = GetDlgItem(window, 1000), list = GetDlgItem(window, 1001);
+  HWND transport = GetDlgItem(window, 1002), status = GetDlgItem(window, 1003);
+  ASSERT_TRUE(options && list && transport && status);
+
+  // The menu item and F6 show the window; the host's button and menu follow.
+  const std::uint32_t menuCommand = host.CommandWithText("&Cassette Recorder\tF6");
+  ASSERT_NE(0u, menuCommand);
+  EXPECT_FALSE(IsWindowVisible(window));
+  host.PressKey(VK_F6);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(Pressed(host.Toolbar(), menuCommand));
+  SendMessageA(host.MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(host.ToolsMenu()), 0);
+  EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(host.ToolsMenu(), menuCommand, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ("Empty - Cassette Recorder", Text(window));
+  EXPECT_EQ("Empty", StatusText(status, 0));
+  for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
+
+  // A program header and its data, a group, a loop and a pause, and a stop.
+  const Bytes tone = PureTone(2168, 0xFFFF);  // the deck stays here a while
+  const std::string tape = WriteTape(
+      "recorder_",
+      {StandardBlock(1000, RomData(0, {0, 'r', 'e', 'e', 'l', 'b', 'o', 'x', ' ', ' ', ' ', 5, 0, 10, 0, 5, 0})),
+       StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone, GroupEnd(), LoopStart(2),
+       tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)});
+  ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
+  EXPECT_EQ(0u, Text(window).find("recorder_"));
+  EXPECT_EQ((std::vector<std::string>{"Program: reelbox    LINE 10", "Normal Data Block (5 bytes)", "[ Group: Intro ]",
+                                      "Pure Tone (65535 pulses)", "[ Stop The Tape ]"}),
+            Rows(list));
+  EXPECT_EQ("Stopped", StatusText(status, 0));
+  EXPECT_EQ("Block 1 of 10", StatusText(status, 1));
+  EXPECT_TRUE(Enabled(transport, ID_PLAY) && Enabled(transport, ID_EJECT) && Pressed(transport, ID_STOP));
+  host.Click(options, ButtonCentre(options, ID_DETAILED_TOC));
+  EXPECT_TRUE(Pressed(options, ID_DETAILED_TOC));
+  ASSERT_EQ(10u, Rows(list).size());
+  EXPECT_EQ("[ Loop 2 Times ]", Rows(list)[5]);
+  EXPECT_EQ("[ Pause 1000 ms ]", Rows(list)[8]);
+
+  // A click on the tone's row moves the deck there; F7 plays.
+  RECT row{LVIR_LABEL, 0, 0, 0};
+  SendMessageA(list, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row));
+  host.Click(list, POINT{row.left + 10, (row.top + row.bottom) / 2});
+  EXPECT_TRUE(Until([&] { return StatusText(status, 1) == "Block 4 of 10"; }));
+  host.PressKey(VK_F7);
+  EXPECT_TRUE(Until([&] { return StatusText(status, 0) == "Playing"; }));
+  EXPECT_TRUE(Pressed(transport, ID_PLAY));
+  EXPECT_FALSE(Enabled(transport, ID_EJECT));
+  EXPECT_EQ(3, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+  EXPECT_TRUE(host.Screenshot(ScreenshotPath("recorder-playing.png")));
+  host.ToolWindow()->LockControls(1);
+  for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
+  EXPECT_TRUE(Enabled(options, ID_DETAILED_TOC));
+  host.ToolWindow()->LockControls(0);
+
+  // Stop with the transport button; the host's toolbar button hides and shows the window.
+  host.Click(transport, ButtonCentre(transport, ID_STOP));
+  EXPECT_TRUE(Until([&] { return StatusText(status, 0) == "Stopped"; }));
+  for (const bool shown : {false, true}) {
+    host.Click(host.Toolbar(), ButtonCentre(host.Toolbar(), menuCommand));
+    EXPECT_EQ(shown, IsWindowVisible(window) != FALSE);
+    EXPECT_EQ(shown, Pressed(host.Toolbar(), menuCommand));
+  }
+  DeleteFileA(tape.c_str());
+}
+
+// The host's settings dialog as its pages see it: help requests are noted
+// with the help id the table gives for the control.
+class HelpSheet final : public IOptionsSheet {
+ public:
+  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
+    *out = nullptr;
+    return RESULT_NOINTERFACE;
+  }
+  std::uint32_t RB_CALL AddRef() override { return 2; }
+  std::uint32_t RB_CALL Release() override { return 1; }
+  HResult RB_CALL SheetSlot3() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot4() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot5() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot6() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot7() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot8() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot9() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL SheetSlot10() override { return RESULT_NOTIMPL; }
+  HResult RB_CALL ShowContextHelp(WindowHandle window, std::uint32_t, std::uint32_t command,
+                                  const std::uint32_t* helpIds) override {
+    const auto control = static_cast<std::uint32_t>(GetDlgCtrlID(static_cast<HWND>(window)));
+    for (const std::uint32_t* pair = helpIds; pair[0] != 0; pair += 2) {
+      if (pair[0] == control) requests.push_back({command, pair[1]});
+    }
+    return RESULT_OK;
+  }
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;  // command, help id
+};
+
+// A button of the page: its text, then its state when the page opens, after
+// the test's clicks, and on a page opened after Apply: C checked or u
+// unchecked, E enabled or d disabled.
+const struct {
+  int id;
+  const char* text;
+  const char* states[3];
+} PAGE_BUTTONS[] = {
+    {1006, "Enable auto &loading", {"CE", "uE", "uE"}},
+    {1007, "Auto &play / stop", {"CE", "uE", "uE"}},
+    {1008, "Generate loading noi&se", {"CE", "uE", "uE"}},
+    {1017, "&Boost loading noise volume", {"CE", "Cd", "Cd"}},
+    {1018, "Stop at e&nd of tape", {"CE", "Cd", "Cd"}},
+    {1010, "Enable F&ast loading", {"CE", "uE", "uE"}},
+    {1009, "&Flashloading", {"CE", "Cd", "Cd"}},
+    {1015, "Edge &detection", {"uE", "ud", "ud"}},
+    {1011, "Save a lin&k to the current audio cassette file", {"CE", "uE", "uE"}},
+    {1012, "&Embed the current audio cassette file", {"uE", "CE", "CE"}},
+    {1016, "Ask &whether to embed large audio cassette files", {"Cd", "CE", "CE"}},
+};
+
+// A modeless sheet holding the plug-in's page; the sheet and its page.
+std::pair<HWND, HWND> OpenSheet(WindowsTestHost& host, HelpSheet* help) {
+  IOptionsProvider* options = nullptr;
+  host.ToolWindow()->QueryInterface(IID_IOptionsProvider, reinterpret_cast<void**>(&options));
+  HPROPSHEETPAGE page = nullptr;
+  EXPECT_EQ(RESULT_OK, options->CreatePage(help, reinterpret_cast<PropertyPageHandle*>(&page)));
+  options->Release();
+  PROPSHEETHEADERA header = {};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_MODELESS;
+  header.hwndParent = host.MainWindow();
+  header.pszCaption = "Options";
+  header.nPages = 1;
+  header.phpage = &page;
+  HWND sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+  host.Pump(200);
+  return {sheet,
+          sheet == nullptr ? nullptr : reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))};
+}
+
+// The options toolbar's fast loading, auto play, loading noise and auto load buttons.
+std::vector<bool> OptionButtonsPressed() {
+  HWND toolbar = GetDlgItem(FindWindowA("CassetteRecorder", nullptr), 1000);
+  std::vector<bool> pressed;
+  for (UINT command : {1007, 1008, 1010, 1011}) pressed.push_back(Pressed(toolbar, command));
+  return pressed;
+}
+
+TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
+  host.Settings().SetDword(KEY, "Edge Detection", 0);
+  host.Settings().SetDword(KEY, "Loud Tones", 1);
+  Start();
+  HelpSheet help;
+  for (int stage = 0; stage < 3; stage += 2) {
+    const auto [sheet, page] = OpenSheet(host, &help);
+    ASSERT_NE(nullptr, page);
+    for (const auto& button : PAGE_BUTTONS) {
+      HWND control = GetDlgItem(page, button.id);
+      EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
+                                          (IsWindowEnabled(control) ? "E" : "d"))
+          << button.text << " at stage " << stage;
+      EXPECT_EQ(button.text, Text(control));
+    }
+    if (stage == 2) {  // a new page shows what the deck and the window now hold
+      DestroyWindow(sheet);
+      break;
+    }
+    char caption[64] = {};
+    TCITEMA tab = {};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = caption;
+    tab.cchTextMax = sizeof caption;
+    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+    EXPECT_STREQ("Cassette Recorder", caption);
+    EXPECT_EQ("Playback Options", Text(GetDlgItem(page, 1013)));
+    EXPECT_EQ("State Saving / Loading", Text(GetDlgItem(page, 1014)));
+    EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
+    // F1 over a control asks the host for that control's topic.
+    HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
+    for (int id : {1014, 1009}) {
+      request.hItemHandle = GetDlgItem(page, id);
+      SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
+    }
+    EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
+              help.requests);
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
+    for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+    for (const auto& button : PAGE_BUTTONS) {
+      HWND control = GetDlgItem(page, button.id);
+      EXPECT_EQ(button.states[1], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
+                                      (IsWindowEnabled(control) ? "E" : "d"))
+          << button.text << " after the clicks";
+    }
+    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
+    SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
+    host.Pump(50);
+    EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
+    DestroyWindow(sheet);
+    host.Pump(50);
+  }
+  DestroyWindow(host.MainWindow());  // the recorder window writes its settings
+  for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {
+    std::uint32_t value = 1;
+    EXPECT_TRUE(host.Settings().GetDword(KEY, name, &value) && value == 0) << name;
+  }
+}
+
+// A message that closes after its second and one that stays until the user
+// closes it, both open at once; then a program choice, clicked on by a person
+// on another thread, whose chosen part plays.
+TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
+  Start();
+  const Bytes tone = PureTone(2000, 200);  // about six frames
+  Bytes choices = {0x28, 0, 0, 2};         // to the next block and the one after
+  std::uint8_t offset = 1;
+  for (const std::string text : {"Side A", "Side B: the sequel"}) {
+    choices.insert(choices.end(), {offset++, 0, static_cast<std::uint8_t>(text.size())});
+    choices.insert(choices.end(), text.begin(), text.end());
+  }
+  choices[1] = static_cast<std::uint8_t>(choices.size() - 3);
+  const std::string tape = WriteTape(
+      "dialogs_", {tone, MessageBlock(1, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone, choices,
+                   MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)});
+  ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
+  host.PressKey(VK_F7);
+  HWND first = WaitForMessage("Reelbox\r\nmessage test");
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(2, SendMessageA(GetDlgItem(first, 1001), EM_GETLINECOUNT, 0, 0));
+  EXPECT_EQ(host.MainWindow(), GetWindow(first, GW_OWNER));
+  EXPECT_NE(0, GetWindowLongA(first, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  // Wine without a window manager stacks the activated owner over the dialogs
+  // it owns (Windows keeps owned windows above): the user clicks the message.
+  SetForegroundWindow(first);
+  host.Pump(100);
+  EXPECT_TRUE(PhotographWindow(first, ScreenshotPath("message_dialog.png")));
+
+  // The person at the program-choice dialog, on another thread.
+  std::atomic<bool> done{false};
+  std::vector<std::string> entries;
+  std::string title;
+  int selected = -1;
+  std::thread person([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1000 && dialog == nullptr; ++i, Sleep(10)) dialog = FindWindowA("#32770", "Kestrelix");
+    if (dialog == nullptr) return;
+    Sleep(200);
+    HWND list = GetDlgItem(dialog, 1005);
+    char text[64];
+    for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+      SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+      entries.push_back(text);
+    }
+    title = Text(dialog);
+    EXPECT_TRUE(PhotographWindow(dialog, ScreenshotPath("program_choice_dialog.png")));
+    RECT item;
+    SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    Sleep(200);
+    selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    done = true;
+  });
+  HWND second = WaitForMessage("Stays open");
+  ASSERT_NE(nullptr, second);
+  EXPECT_TRUE(IsWindow(first));                    // several messages can be open at once
+  HWND chosen = WaitForMessage("Loading side B");  // the choice runs inside this message loop
+  person.join();
+  host.Pump(1300);
+  EXPECT_FALSE(IsWindow(first));  // its one second is over
+  EXPECT_TRUE(IsWindow(second));  // time 0: until the user closes it
+  SendMessageA(second, WM_CLOSE, 0, 0);
+  host.Pump(50);
+  EXPECT_FALSE(IsWindow(second));
+  ASSERT_TRUE(done);
+  EXPECT_EQ((std::vector<std::string>{"Side A", "Side B: the sequel"}), entries);
+  EXPECT_EQ("Kestrelix", title);
+  EXPECT_EQ(1, selected);
+  ASSERT_NE(nullptr, chosen);
+  EXPECT_EQ(nullptr, WaitForMessage("Loading side A"));
+  DestroyWindow(chosen);
+  DeleteFileA(tape.c_str());
+}
+
+}  // namespace
+}  // namespace reelbox::test

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "unit/tzx_builder.h"
-#include "windows/png_writer.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {
@@ -333,7 +332,7 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   }
 }
 
-// A message that closes after its second and one that stays until the user
+// A message that closes after its three seconds and one that stays until the user
 // closes it, both open at once; then a program choice, clicked on by a person
 // on another thread, whose chosen part plays.
 TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
@@ -347,7 +346,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   }
   choices[1] = static_cast<std::uint8_t>(choices.size() - 3);
   const std::string tape = WriteTape(
-      "dialogs_", {tone, MessageBlock(1, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone, choices,
+      "dialogs_", {tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone, choices,
                    MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)});
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
   // The person at the program-choice dialog, on another thread, there before
@@ -397,8 +396,8 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   EXPECT_TRUE(IsWindow(first));                    // several messages can be open at once
   HWND chosen = WaitForMessage("Loading side B");  // the choice runs inside this message loop
   person.join();
-  host.Pump(1300);
-  EXPECT_FALSE(IsWindow(first));  // its one second is over
+  host.Pump(3300);
+  EXPECT_FALSE(IsWindow(first));  // its three seconds are over
   EXPECT_TRUE(IsWindow(second));  // time 0: until the user closes it
   SendMessageA(second, WM_CLOSE, 0, 0);
   host.Pump(50);

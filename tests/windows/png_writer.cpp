@@ -1,9 +1,12 @@
-#include "windows/png_writer.h"
-
+// Screenshots of windows under test, as PNG files (zlib compresses the pixels).
 #include <windows.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
+
+#include "windows/test_host.h"
 
 namespace reelbox::test {
 namespace {

@@ -8,8 +8,6 @@
 
 #include <cstring>
 
-#include "windows/png_writer.h"
-
 namespace reelbox::test {
 namespace {
 

@@ -109,5 +109,7 @@ class WindowsTestHost final : public host::ShellBase {
 std::string WindowsPath(const char* unixPath);
 // Where the checks put their photographs: the screenshot folder's file name.
 std::string ScreenshotPath(const char* name);
+// The screen under the window (its own pixels and whatever covers it), as a PNG file.
+bool PhotographWindow(void* window, const std::string& path);
 
 }  // namespace reelbox::test

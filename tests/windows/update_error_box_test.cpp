@@ -13,13 +13,11 @@
 
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
-#include "windows/png_writer.h"
+#include "unit/tzx_builder.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 struct BoxSeen {
   std::string title;
@@ -91,20 +89,24 @@ void AnswerBox(const std::string& answer, const std::string& shot, BoxSeen* seen
   seen->clicked = !IsWindow(box);
 }
 
-Bytes Record(std::uint8_t flag, std::uint8_t fill, std::uint16_t length) {
-  Bytes record = {static_cast<std::uint8_t>(length + 2), static_cast<std::uint8_t>((length + 2) >> 8), flag};
-  for (std::uint16_t i = 0; i < length; ++i) record.push_back(static_cast<std::uint8_t>(fill + i));
-  std::uint8_t checksum = 0;
-  for (std::size_t i = 2; i < record.size(); ++i) checksum ^= record[i];
-  record.push_back(checksum);
+// flag, length bytes counting up from fill, and the checksum.
+Bytes Data(std::uint8_t flag, std::uint8_t fill, std::uint16_t length) {
+  Bytes body;
+  for (std::uint16_t i = 0; i < length; ++i) body.push_back(static_cast<std::uint8_t>(fill + i));
+  return RomData(flag, body);
+}
+
+// A TAP record: its length, then the data.
+Bytes Record(const Bytes& data) {
+  Bytes record = {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(data.size() >> 8)};
+  record.insert(record.end(), data.begin(), data.end());
   return record;
 }
 
-// A recorded block as the save trap makes it: id, pause 1000 ms, the record.
-TapeBlock* RecordedBlock(const Bytes& record) {
-  Bytes data = {0x10, 0xE8, 0x03};
-  data.insert(data.end(), record.begin(), record.end());
-  return NewOwnedBlock(data.data(), static_cast<std::uint32_t>(data.size()));
+// A recorded block as the save trap makes it: a standard block with a pause of 1000 ms.
+TapeBlock* RecordedBlock(const Bytes& data) {
+  const Bytes block = StandardBlock(1000, data);
+  return NewOwnedBlock(block.data(), static_cast<std::uint32_t>(block.size()));
 }
 
 Bytes FileBytes(const std::string& path) {
@@ -133,14 +135,13 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
   const std::string path = std::string(folder) + "reelbox-record.tap";
   for (const BoxCase& box : cases) {
     // A tape of one record, read in (the tape holds the file mapped), then held by another program.
-    const Bytes first = Record(0xFF, 0x40, 30);
+    const Bytes first = Record(Data(0xFF, 0x40, 30));
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(first.data()), 34);
     TapeBlockList tape;
     ASSERT_TRUE(Succeeded(ReadTapFile(tape, path.c_str())));
     holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    const Bytes header = Record(0x00, 0x20, 17);
-    const Bytes data = Record(0xFF, 0x80, 300);
+    const Bytes header = Data(0x00, 0x20, 17), data = Data(0xFF, 0x80, 300);
     TapeBlock* list = RecordedBlock(header);
     list->next = RecordedBlock(data);
 
@@ -162,9 +163,8 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
     EXPECT_TRUE(seen.clicked) << box.answer;
     EXPECT_EQ(nullptr, list);
     Bytes expected = first;
-    if (box.written) {
-      expected.insert(expected.end(), header.begin(), header.end());
-      expected.insert(expected.end(), data.begin(), data.end());
+    for (const Bytes& written : {Record(header), Record(data)}) {
+      if (box.written) expected.insert(expected.end(), written.begin(), written.end());
     }
     EXPECT_EQ(expected, FileBytes(path)) << box.answer;
     EXPECT_EQ(box.written ? 3 : 1, tape.GetCount()) << box.answer;

@@ -1,0 +1,78 @@
+// The display's claim on the bus. While the ULA (or the +2A/+3's gate array)
+// fetches the screen, a Z80 access to a contended RAM page waits for it; an
+// unattached port reads the byte the display is fetching (the floating bus).
+//
+// The machine tells this clock where each instruction step starts and what
+// bus cycles libz80ex begins inside it; the answer is the wait states to
+// insert. Idle cycles between two accesses (the one-T-state cycles that put
+// the last address, or IR after an opcode fetch, on the bus) are contended on
+// the ULA machines as well; the gate array contends only memory cycles and
+// never ports.
+#pragma once
+
+#include <z80ex/z80ex.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "host/machine_table.h"
+
+namespace reelbox::host {
+
+class Contention {
+ public:
+  Contention(const MachineDescription& desc, Z80EX_CONTEXT* cpu);
+
+  bool Enabled() const { return !delays_.empty(); }
+  // Whether RAM page number page waits for the display.
+  bool PageContended(std::uint32_t page) const;
+  void SetSlot(int slot, bool contended) { slots_[slot] = contended; }
+
+  // The wait states of an access at frame T-state t of a contended page.
+  std::uint32_t Delay(std::int64_t t) const {
+    const std::int64_t offset = t - first_;
+    return offset >= 0 && offset < static_cast<std::int64_t>(delays_.size()) ? delays_[offset] : 0;
+  }
+
+  // A new step (instruction, prefix or interrupt) begins.
+  void BeginStep() {
+    end_ = 0;
+    idle_ = Idle::None;
+  }
+  // Wait states before a memory cycle that libz80ex begins at T-state at of a
+  // step that began at frame T-state start.
+  std::uint32_t Memory(std::int64_t start, int at, std::uint16_t address, bool m1);
+  // Wait states of a port cycle that libz80ex reports at T-state at (one
+  // T-state into the cycle).
+  std::uint32_t Port(std::int64_t start, int at, std::uint16_t port);
+  // Wait states of the idle cycles that end a step of length T-states.
+  std::uint32_t EndStep(std::int64_t start, int length);
+
+  // What a read of an unattached port gives when its cycle's last T-state is
+  // frame T-state t: the screen byte being fetched, or 0xFF when none is.
+  std::uint8_t FloatingBus(std::int64_t t, const std::uint8_t* screen) const;
+  // Whether reading port gives the floating bus rather than 0xFF; locked is
+  // 0x7FFD's lock bit.
+  bool FloatsOn(std::uint16_t port, bool locked) const;
+
+ private:
+  enum class Idle { None, Address, Refresh };
+
+  std::int64_t IdleCycles(std::int64_t t, int count);
+
+  Z80EX_CONTEXT* cpu_;
+  std::vector<std::uint8_t> delays_;  // by T-state from first_, over the 192 screen lines
+  std::int64_t first_ = 0;            // the first contended T-state of the frame
+  std::int64_t fetchStart_ = 0;       // when the first screen byte is on the bus
+  std::uint32_t lineTStates_;
+  bool idleContended_ = false;
+  bool portsContended_ = false;
+  bool gateArray_ = false;
+  std::array<bool, 4> slots_{};
+  int end_ = 0;  // where the step's last bus cycle ended
+  Idle idle_ = Idle::None;
+  std::uint16_t lastAddress_ = 0;
+};
+
+}  // namespace reelbox::host

@@ -1,0 +1,28 @@
+; Single instructions for the contention test: each label starts one and its
+; "_end" label, a HALT, is where the test stops the clock. The code does not
+; depend on where it runs, so the test also copies it to contended RAM.
+        org $8000
+nop_op:
+        nop
+nop_op_end:
+        halt
+ld_a_hl:
+        ld a,(hl)
+ld_a_hl_end:
+        halt
+inc_ind_hl:
+        inc (hl)
+inc_ind_hl_end:
+        halt
+in_a_fe:
+        in a,($fe)
+in_a_fe_end:
+        halt
+in_a_ff:
+        in a,($ff)
+in_a_ff_end:
+        halt
+in_a_fd:
+        in a,($fd)
+in_a_fd_end:
+        halt

@@ -14,15 +14,7 @@ inc_ind_hl:
         inc (hl)
 inc_ind_hl_end:
         halt
-in_a_fe:
-        in a,($fe)
-in_a_fe_end:
-        halt
-in_a_ff:
-        in a,($ff)
-in_a_ff_end:
-        halt
-in_a_fd:
-        in a,($fd)
-in_a_fd_end:
+in_a_c:
+        in a,(c)
+in_a_c_end:
         halt

@@ -4,7 +4,7 @@ namespace reelbox::host {
 namespace {
 
 constexpr std::uint32_t SCREEN_LINES = 192;
-constexpr std::uint32_t FETCH_TSTATES = 128;  // the part of a line the display fetches in
+constexpr std::uint32_t FETCH = 128;  // the part of a line the display fetches in
 
 // One row per display chip, by the paging hardware that goes with it.
 struct ContentionModel {
@@ -43,9 +43,10 @@ Contention::Contention(const MachineDescription& desc, Z80EX_CONTEXT* cpu) : cpu
     idleContended_ = model.idleContended;
     portsContended_ = model.portsContended;
     gateArray_ = model.gateArray;
-    delays_.assign(SCREEN_LINES * lineTStates_, 0);
+    span_ = SCREEN_LINES * lineTStates_;
+    delays_.assign(static_cast<std::size_t>(span_), 0);
     for (std::uint32_t line = 0; line < SCREEN_LINES; ++line) {
-      for (std::uint32_t t = 0; t < FETCH_TSTATES; ++t) delays_[line * lineTStates_ + t] = model.pattern[t & 7];
+      for (std::uint32_t t = 0; t < FETCH; ++t) delays_[line * lineTStates_ + t] = model.pattern[t & 7];
     }
   }
 }
@@ -56,23 +57,22 @@ bool Contention::PageContended(std::uint32_t page) const {
 }
 
 // Each idle cycle waits as a memory access to the address on the bus would.
-std::int64_t Contention::IdleCycles(std::int64_t t, int count) {
-  if (idle_ == Idle::None || !idleContended_) return t + count;
-  const std::uint16_t address =
-      idle_ == Idle::Refresh ? static_cast<std::uint16_t>(z80ex_get_reg(cpu_, regI) << 8) : lastAddress_;
-  if (!slots_[address >> 14]) return t + count;
+// Where libz80ex starts a cycle before the last one ended (it does not
+// always space them as the bus does), there are none.
+std::int64_t Contention::IdleCycles(std::int64_t t, int count) const {
   for (int i = 0; i < count; ++i) t += Delay(t) + 1;
   return t;
 }
 
-std::uint32_t Contention::Memory(std::int64_t start, int at, std::uint16_t address, bool m1) {
+std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t address, bool m1) {
+  const int at = z80ex_op_tstate(cpu_);
   const std::int64_t begin = start + at;
-  std::int64_t t = IdleCycles(start + end_, at - end_);
-  if (slots_[address >> 14]) t += Delay(t);
+  std::int64_t t = idle_ && at > end_ ? IdleCycles(start + end_, at - end_) : begin;
+  const bool contended = slots_[address >> 14];
+  if (contended) t += Delay(t);
   const auto waits = static_cast<std::uint32_t>(t - begin);
   end_ = at + static_cast<int>(waits) + (m1 ? 4 : 3);
-  idle_ = m1 ? Idle::Refresh : Idle::Address;
-  lastAddress_ = address;
+  idle_ = m1 ? Refresh() : contended && idleContended_;
   return waits;
 }
 
@@ -80,10 +80,10 @@ std::uint32_t Contention::Memory(std::int64_t start, int at, std::uint16_t addre
 // for the ULA in its second T-state; a port whose high byte addresses a
 // contended page waits as memory does, in the first T-state and, for an odd
 // port, in each of the four.
-std::uint32_t Contention::Port(std::int64_t start, int at, std::uint16_t port) {
-  const int cycle = at - 1;
+std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
+  const int cycle = z80ex_op_tstate(cpu_) - 1;  // libz80ex reports one T-state into the cycle
   const std::int64_t begin = start + cycle;
-  std::int64_t t = IdleCycles(start + end_, cycle - end_);
+  std::int64_t t = idle_ && cycle > end_ ? IdleCycles(start + end_, cycle - end_) : begin;
   const bool high = portsContended_ && slots_[port >> 14];
   if (portsContended_ && (port & 1) == 0) {
     if (high) t += Delay(t);
@@ -94,16 +94,13 @@ std::uint32_t Contention::Port(std::int64_t start, int at, std::uint16_t port) {
   } else {
     t += 4;
   }
-  const auto waits = static_cast<std::uint32_t>(t - begin - 4);
-  end_ = cycle + 4 + static_cast<int>(waits);
-  idle_ = Idle::None;
-  return waits;
+  idle_ = false;
+  return static_cast<std::uint32_t>(t - begin - 4);
 }
 
-std::uint32_t Contention::EndStep(std::int64_t start, int length) {
-  if (length <= end_ || idle_ == Idle::None) return 0;
-  const std::int64_t t = IdleCycles(start + end_, length - end_);
-  return static_cast<std::uint32_t>(t - (start + length));
+std::uint32_t Contention::EndIdle(std::int64_t start, int length) {
+  if (length <= end_) return 0;
+  return static_cast<std::uint32_t>(IdleCycles(start + end_, length - end_) - (start + length));
 }
 
 bool Contention::FloatsOn(std::uint16_t port, bool locked) const {
@@ -118,13 +115,13 @@ bool Contention::FloatsOn(std::uint16_t port, bool locked) const {
 // last byte, with bit 0 set.
 std::uint8_t Contention::FloatingBus(std::int64_t t, const std::uint8_t* screen) const {
   const std::int64_t offset = t - fetchStart_;
-  const std::int64_t lastLine = static_cast<std::int64_t>(SCREEN_LINES) * lineTStates_;
+  const std::int64_t lastLine = span_;
   std::uint32_t y = SCREEN_LINES - 1;
-  std::uint32_t column = FETCH_TSTATES - 5;  // the frame's last fetch: its final attribute
+  std::uint32_t column = FETCH - 5;  // the frame's last fetch: its final attribute
   if (offset >= 0 && offset < lastLine) {
     y = static_cast<std::uint32_t>(offset / lineTStates_);
     column = static_cast<std::uint32_t>(offset % lineTStates_);
-    if (column >= FETCH_TSTATES) column = FETCH_TSTATES - 5;
+    if (column >= FETCH) column = FETCH - 5;
     if (!gateArray_ && (column & 7) >= 4) return 0xFF;
   } else if (!gateArray_) {
     return 0xFF;

@@ -35,19 +35,29 @@ class Contention {
     return offset >= 0 && offset < static_cast<std::int64_t>(delays_.size()) ? delays_[offset] : 0;
   }
 
-  // A new step (instruction, prefix or interrupt) begins.
-  void BeginStep() {
-    end_ = 0;
-    idle_ = Idle::None;
+  // A new step (instruction, prefix or interrupt) begins at frame T-state
+  // start. Steps that start too far from a screen line's fetch to reach it
+  // cannot wait, and their bus cycles are not followed at all.
+  void BeginStep(std::int64_t start) {
+    const std::int64_t offset = start - first_ + STEP_REACH;
+    active_ = offset >= 0 && offset < span_ && offset % lineTStates_ < FETCH_TSTATES + STEP_REACH;
+    idle_ = false;
   }
-  // Wait states before a memory cycle that libz80ex begins at T-state at of a
-  // step that began at frame T-state start.
-  std::uint32_t Memory(std::int64_t start, int at, std::uint16_t address, bool m1);
-  // Wait states of a port cycle that libz80ex reports at T-state at (one
-  // T-state into the cycle).
-  std::uint32_t Port(std::int64_t start, int at, std::uint16_t port);
-  // Wait states of the idle cycles that end a step of length T-states.
-  std::uint32_t EndStep(std::int64_t start, int length);
+  bool Active() const { return active_; }
+  // The idle cycles after an opcode fetch put IR on the bus: they wait when I
+  // addresses a contended page. I is taken once a frame.
+  void SetRefreshRegister(std::uint8_t i) { refreshSlot_ = i >> 6; }
+
+  // Wait states before a memory cycle of the active step that began at frame
+  // T-state start.
+  std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1) {
+    if (slots_[address >> 14] || idle_ || (m1 && Refresh())) return ContendMemory(start, address, m1);
+    return 0;
+  }
+  // Wait states of a port cycle of the active step.
+  std::uint32_t Port(std::int64_t start, std::uint16_t port);
+  // Wait states of the idle cycles that end an active step of length T-states.
+  std::uint32_t EndStep(std::int64_t start, int length) { return idle_ ? EndIdle(start, length) : 0; }
 
   // What a read of an unattached port gives when its cycle's last T-state is
   // frame T-state t: the screen byte being fetched, or 0xFF when none is.
@@ -57,22 +67,28 @@ class Contention {
   bool FloatsOn(std::uint16_t port, bool locked) const;
 
  private:
-  enum class Idle { None, Address, Refresh };
+  static constexpr std::int64_t FETCH_TSTATES = 128;  // the part of a line the display fetches in
+  static constexpr std::int64_t STEP_REACH = 24;      // longer than any step without waits
 
-  std::int64_t IdleCycles(std::int64_t t, int count);
+  bool Refresh() const { return idleContended_ && slots_[refreshSlot_]; }
+  std::uint32_t ContendMemory(std::int64_t start, std::uint16_t address, bool m1);
+  std::uint32_t EndIdle(std::int64_t start, int length);
+  std::int64_t IdleCycles(std::int64_t t, int count) const;
 
   Z80EX_CONTEXT* cpu_;
   std::vector<std::uint8_t> delays_;  // by T-state from first_, over the 192 screen lines
   std::int64_t first_ = 0;            // the first contended T-state of the frame
+  std::int64_t span_ = 0;             // T-states from there to the end of the last screen line
   std::int64_t fetchStart_ = 0;       // when the first screen byte is on the bus
-  std::uint32_t lineTStates_;
+  std::int64_t lineTStates_;
   bool idleContended_ = false;
   bool portsContended_ = false;
   bool gateArray_ = false;
   std::array<bool, 4> slots_{};
-  int end_ = 0;  // where the step's last bus cycle ended
-  Idle idle_ = Idle::None;
-  std::uint16_t lastAddress_ = 0;
+  bool active_ = false;
+  int refreshSlot_ = 0;  // the slot I addresses
+  bool idle_ = false;    // the address on the bus in idle cycles is contended
+  int end_ = 0;          // where the step's last bus cycle ended, when idle_
 };
 
 }  // namespace reelbox::host

@@ -133,11 +133,12 @@ const std::uint8_t* Spectrum::Screen() const {
 void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
+  contention_.SetRefreshRegister(static_cast<std::uint8_t>(z80ex_get_reg(cpu_, regI)));
   while (clock_ < frameLength_) {
     if (clock_ < desc_.interruptTStates && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
     inStep_ = true;
-    contention_.BeginStep();
+    contention_.BeginStep(clock_);
     const int length = z80ex_step(cpu_);
     clock_ += length + contention_.EndStep(clock_, length);
     inStep_ = false;
@@ -156,7 +157,7 @@ void Spectrum::FinishFrame() {
 bool Spectrum::TryInterrupt() {
   if (!z80ex_int_possible(cpu_)) return false;
   inStep_ = true;
-  contention_.BeginStep();
+  contention_.BeginStep(clock_);
   const int tstates = z80ex_int(cpu_);
   inStep_ = false;
   clock_ += tstates;
@@ -255,36 +256,36 @@ void Spectrum::WritePort(std::uint16_t port, std::uint8_t value) {
 }
 
 void Spectrum::ContendMemory(std::uint16_t address, bool m1) {
-  const std::uint32_t waits = contention_.Memory(clock_, z80ex_op_tstate(cpu_), address, m1);
+  const std::uint32_t waits = contention_.Memory(clock_, address, m1);
   if (waits != 0) z80ex_w_states(cpu_, waits);
 }
 
 void Spectrum::ContendPort(std::uint16_t port) {
-  const std::uint32_t waits = contention_.Port(clock_, z80ex_op_tstate(cpu_), port);
+  const std::uint32_t waits = contention_.Port(clock_, port);
   if (waits != 0) z80ex_w_states(cpu_, waits);
 }
 
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Enabled()) spectrum->ContendMemory(address, m1 != 0);
+  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, m1 != 0);
   return spectrum->Peek(address);
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Enabled()) spectrum->ContendMemory(address, false);
+  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, false);
   spectrum->Poke(address, value);
 }
 
 Z80EX_BYTE Spectrum::ReadPortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Enabled()) spectrum->ContendPort(port);
+  if (spectrum->contention_.Active()) spectrum->ContendPort(port);
   return spectrum->ReadPort(port);
 }
 
 void Spectrum::WritePortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE value, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Enabled()) spectrum->ContendPort(port);
+  if (spectrum->contention_.Active()) spectrum->ContendPort(port);
   spectrum->WritePort(port, value);
 }
 

@@ -29,13 +29,14 @@ bool Is1ffd(const MachineDescription& desc, std::uint16_t port) {
 Spectrum::Spectrum(const MachineDescription& desc, const std::uint8_t* roms, SpectrumListener* listener)
     : desc_(desc),
       listener_(listener),
+      cpu_(z80ex_create(&ReadMemoryThunk, this, &WriteMemoryThunk, this, &ReadPortThunk, this, &WritePortThunk, this,
+                        &InterruptVectorThunk, this)),
+      contention_(desc, cpu_),
       frameLength_(desc.FrameTStates()),
       roms_(roms, roms + desc.RomCount() * ROM_BYTES),
       ram_(std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
       traps_(65536, 0) {
   floating_.fill(0xFF);
-  cpu_ = z80ex_create(&ReadMemoryThunk, this, &WriteMemoryThunk, this, &ReadPortThunk, this, &WritePortThunk, this,
-                      &InterruptVectorThunk, this);
   borderChanges_.reserve(64);
   Reset();
 }
@@ -64,6 +65,11 @@ void Spectrum::MapSlot(int slot, std::uint8_t* page, bool writable) {
   write_[slot] = page != nullptr && writable ? page : discard_.data();
 }
 
+void Spectrum::MapRam(int slot, std::uint32_t page) {
+  MapSlot(slot, RamPage(page), true);
+  contention_.SetSlot(slot, RamPage(page) != nullptr && contention_.PageContended(page));
+}
+
 void Spectrum::MapPages() {
   const auto rom = [this](std::uint32_t page) {
     romPage_ = static_cast<int>(std::min<std::uint32_t>(page, desc_.RomCount() - 1));
@@ -77,7 +83,7 @@ void Spectrum::MapPages() {
   if (desc_.paging == Paging::Plus3) {
     if (p1 & 1) {
       const std::uint8_t* pages = SPECIAL_PAGES[(p1 >> 1) & 3];
-      for (int slot = 0; slot < 4; ++slot) MapSlot(slot, RamPage(pages[slot]), true);
+      for (int slot = 0; slot < 4; ++slot) MapRam(slot, pages[slot]);
       romPage_ = -1;
       return;
     }
@@ -88,15 +94,16 @@ void Spectrum::MapPages() {
     top |= (p1 & 0x10) >> 1;
   }
   if (desc_.paging == Paging::Scorpion && (p1 & 1)) {
-    MapSlot(0, RamPage(0), true);
+    MapRam(0, 0);
     romPage_ = -1;
   } else {
     read_[0] = rom(romNumber);
     write_[0] = discard_.data();
+    contention_.SetSlot(0, false);
   }
-  MapSlot(1, RamPage(5), true);
-  MapSlot(2, RamPage(2), true);
-  MapSlot(3, RamPage(top), true);
+  MapRam(1, 5);
+  MapRam(2, 2);
+  MapRam(3, top);
 }
 
 void Spectrum::SetPaging(PagingState state) {
@@ -126,11 +133,14 @@ const std::uint8_t* Spectrum::Screen() const {
 void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
+  contention_.SetRefreshRegister(static_cast<std::uint8_t>(z80ex_get_reg(cpu_, regI)));
   while (clock_ < frameLength_) {
     if (clock_ < desc_.interruptTStates && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
     inStep_ = true;
-    clock_ += z80ex_step(cpu_);
+    contention_.BeginStep(clock_);
+    const int length = z80ex_step(cpu_);
+    clock_ += length + contention_.EndStep(clock_, length);
     inStep_ = false;
   }
   atFrameEnd_ = true;
@@ -147,6 +157,7 @@ void Spectrum::FinishFrame() {
 bool Spectrum::TryInterrupt() {
   if (!z80ex_int_possible(cpu_)) return false;
   inStep_ = true;
+  contention_.BeginStep(clock_);
   const int tstates = z80ex_int(cpu_);
   inStep_ = false;
   clock_ += tstates;
@@ -214,7 +225,8 @@ void Spectrum::BuildBorderLines() {
 
 // Bits 5 and 7 of the ULA port read high; bit 6 is the EAR input, which with
 // no signal follows the EAR output (bit 4 of the last write), as on issue 3
-// boards. Odd ports answer with the AY and the disk controller where fitted.
+// boards. Odd ports answer with the AY and the disk controller where fitted,
+// the others with the floating bus.
 std::uint8_t Spectrum::ReadPort(std::uint16_t port) {
   if ((port & 1) == 0) {
     std::uint8_t value = static_cast<std::uint8_t>(0xA0 | keyboard_.Read(static_cast<std::uint8_t>(port >> 8)));
@@ -225,6 +237,10 @@ std::uint8_t Spectrum::ReadPort(std::uint16_t port) {
   if (desc_.ay && (port & 0xC002) == 0xC000) return ay_.Read();
   if (desc_.diskController && (port & 0xF002) == 0x2000) return disk_.ReadStatus();
   if (desc_.diskController && (port & 0xF002) == 0x3000) return disk_.ReadData();
+  // The data bus is sampled in the cycle's last T-state, two after the clock.
+  if (contention_.FloatsOn(port, (paging_.port7ffd & LOCK_7FFD) != 0)) {
+    return contention_.FloatingBus(FrameClock() + 2, Screen());
+  }
   return 0xFF;
 }
 
@@ -239,20 +255,38 @@ void Spectrum::WritePort(std::uint16_t port, std::uint8_t value) {
   if (desc_.diskController && (port & 0xF002) == 0x3000) disk_.WriteData(value);
 }
 
-Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {
-  return static_cast<Spectrum*>(self)->Peek(address);
+void Spectrum::ContendMemory(std::uint16_t address, bool m1) {
+  const std::uint32_t waits = contention_.Memory(clock_, address, m1);
+  if (waits != 0) z80ex_w_states(cpu_, waits);
+}
+
+void Spectrum::ContendPort(std::uint16_t port) {
+  const std::uint32_t waits = contention_.Port(clock_, port);
+  if (waits != 0) z80ex_w_states(cpu_, waits);
+}
+
+Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1, void* self) {
+  auto* spectrum = static_cast<Spectrum*>(self);
+  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, m1 != 0);
+  return spectrum->Peek(address);
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {
-  static_cast<Spectrum*>(self)->Poke(address, value);
+  auto* spectrum = static_cast<Spectrum*>(self);
+  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, false);
+  spectrum->Poke(address, value);
 }
 
 Z80EX_BYTE Spectrum::ReadPortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, void* self) {
-  return static_cast<Spectrum*>(self)->ReadPort(port);
+  auto* spectrum = static_cast<Spectrum*>(self);
+  if (spectrum->contention_.Active()) spectrum->ContendPort(port);
+  return spectrum->ReadPort(port);
 }
 
 void Spectrum::WritePortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE value, void* self) {
-  static_cast<Spectrum*>(self)->WritePort(port, value);
+  auto* spectrum = static_cast<Spectrum*>(self);
+  if (spectrum->contention_.Active()) spectrum->ContendPort(port);
+  spectrum->WritePort(port, value);
 }
 
 // Nothing drives the data bus during the acknowledge: IM 2 reads 0xFF.

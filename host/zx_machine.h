@@ -1,8 +1,9 @@
 // A ZX Spectrum on libz80ex, any of the models of the machine table: ROM and
 // RAM pages behind the paging ports, the ULA port, the keyboard, the border,
 // the AY register file, the +3's idle disk controller and a frame with the
-// interrupt held for the model's time at its start. Memory contention is not
-// emulated: every access takes the Z80's own time.
+// interrupt held for the model's time at its start. Accesses to contended
+// memory and ports wait for the display as on the real machine, and
+// unattached ports read the floating bus (host/contention.h).
 #pragma once
 
 #include <z80ex/z80ex.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "host/ay_chip.h"
+#include "host/contention.h"
 #include "host/disk_controller.h"
 #include "host/keyboard.h"
 #include "host/machine_table.h"
@@ -124,6 +126,9 @@ class Spectrum {
   void WritePort(std::uint16_t port, std::uint8_t value);
   void MapPages();
   void MapSlot(int slot, std::uint8_t* page, bool writable);
+  void MapRam(int slot, std::uint32_t page);
+  void ContendMemory(std::uint16_t address, bool m1);
+  void ContendPort(std::uint16_t port);
   bool TryInterrupt();
   bool FireTrap();
   void BuildBorderLines();
@@ -131,6 +136,7 @@ class Spectrum {
   const MachineDescription& desc_;
   SpectrumListener* listener_;
   Z80EX_CONTEXT* cpu_ = nullptr;
+  Contention contention_;
   std::uint32_t frameLength_;
   std::vector<std::uint8_t> roms_;
   std::vector<std::uint8_t> ram_;                    // eight (or sixteen) pages; 16K and 48K use 5, 2, 0

@@ -10,7 +10,7 @@
 
 namespace reelbox::platform {
 
-// Mapped while the object lives.
+// Held while the object lives: small sections on the heap, larger ones mapped.
 class MemorySection : public MappedView {
  public:
   virtual std::uint8_t* WritableData() = 0;

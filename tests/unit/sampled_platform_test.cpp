@@ -40,14 +40,17 @@ TEST(TemporaryFile, IsReadWriteAndGoneOnceClosed) {
   EXPECT_EQ(before, TemporaryFilesNamed("rbt"));
 }
 
+// Sizes held on the heap, in one huge page and across several.
 TEST(MemorySection, IsZeroedWritableAndServesAsAView) {
-  std::unique_ptr<platform::MemorySection> section;
-  ASSERT_EQ(RESULT_OK, platform::CreateMemorySection(100000, &section));
-  EXPECT_EQ(100000u, section->Size());
-  EXPECT_EQ(0, section->Data()[99999]);
-  section->WritableData()[99999] = 0x5A;
-  std::unique_ptr<platform::MappedView> view = std::move(section);
-  EXPECT_EQ(0x5A, view->Data()[99999]);
+  for (std::size_t size : {100000u, 300000u, 5000000u}) {
+    std::unique_ptr<platform::MemorySection> section;
+    ASSERT_EQ(RESULT_OK, platform::CreateMemorySection(size, &section));
+    EXPECT_EQ(size, section->Size());
+    EXPECT_EQ(0, section->Data()[size - 1]);
+    section->WritableData()[size - 1] = 0x5A;
+    std::unique_ptr<platform::MappedView> view = std::move(section);
+    EXPECT_EQ(0x5A, view->Data()[size - 1]) << size;
+  }
 }
 
 TEST(MemorySection, OfNoBytesFails) {

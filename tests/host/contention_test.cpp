@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "contract/host_interfaces.h"
 #include "host/zx_machine.h"
 #include "loaders/assembled_loader.h"
 

@@ -18,7 +18,6 @@
 #include "snapshot/tape_chunk.h"
 #include "unit/fake_host_objects.h"
 #include "unit/tape_files.h"
-#include "windows/png_writer.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {

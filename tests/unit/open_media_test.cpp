@@ -5,7 +5,9 @@
 #include "contract/plugin_interfaces.h"
 #include "fake_host_objects.h"
 #include "platform/window_messages.h"
+#include "sampled_tape_files.h"
 #include "shell/tape_plugin.h"
+#include "tape/sampled_blocks.h"
 #include "tape/tape_opener.h"
 #include "tape_files.h"
 #include "ui/cassette_recorder.h"
@@ -20,28 +22,6 @@ using test::Bytes;
 const Bytes TZX_FILE = test::Concat({test::TzxHeader(), test::Standard(test::DataBlockData(0xFF, 30)), test::Pause(0)});
 const Bytes TAP_FILE = test::Concat({test::TapRecord(test::DataBlockData(0xFF, 30))});
 
-TEST(TapeOpener, ExtensionIsTheTextFromTheLastDot) {
-  const struct {
-    const char* path;
-    TapeFormat format;
-  } cases[] = {
-      {"game.tap", TapeFormat::Tap},
-      {"GAME.TZX", TapeFormat::Tzx},
-      {"x.Blk", TapeFormat::Tap},
-      {"a.b.csw", TapeFormat::Csw},
-      {"s.voc", TapeFormat::Voc},
-      {"s.WAV", TapeFormat::Wav},
-      {"game.tzx.bak", TapeFormat::Unknown},
-      {"dir.tzx/game", TapeFormat::Unknown},
-      {"tzx", TapeFormat::Unknown},
-      {".tap", TapeFormat::Tap},
-      {"game.", TapeFormat::Unknown},
-      {"", TapeFormat::Unknown},
-      {"game.tapx", TapeFormat::Unknown},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.format, FormatFromPath(c.path)) << c.path;
-}
-
 TEST(TapeOpener, TildeCountsOnlyInTheFileName) {
   EXPECT_TRUE(FileNameHasTilde("C:\\tapes\\game~1.tzx"));
   EXPECT_TRUE(FileNameHasTilde("/tmp/saved~.tap"));
@@ -51,7 +31,7 @@ TEST(TapeOpener, TildeCountsOnlyInTheFileName) {
 }
 
 // The plug-in as the host holds it, with its recorder window created.
-class OpenMedia : public testing::Test {
+class OpenMedia : public ::testing::Test {
  protected:
   void SetUp() override {
     void* out = nullptr;
@@ -83,32 +63,12 @@ class OpenMedia : public testing::Test {
   std::string lastPath;
 };
 
-TEST_F(OpenMedia, ExtensionInCapitalsOpensWithItsReader) {
-  EXPECT_EQ(RESULT_OK, Open("GAME.TZX", TZX_FILE));
-  EXPECT_EQ(2, plugin->BlockList().GetCount());
-  EXPECT_NE(nullptr, plugin->BlockList().MappedView());
-  EXPECT_EQ(RESULT_OK, Open("GAME.Blk", TAP_FILE));
-  EXPECT_EQ(1, plugin->BlockList().GetCount());
-  EXPECT_EQ(nullptr, plugin->BlockList().MappedView());
-}
-
 TEST_F(OpenMedia, SuccessTellsTheHostAndTheWindow) {
   ASSERT_EQ(RESULT_OK, Open("game.tzx", TZX_FILE));
   EXPECT_EQ(std::vector<std::string>{lastPath}, host.opened);
   EXPECT_EQ(std::vector<std::uint32_t>{0}, host.notified);
   EXPECT_EQ(lastPath, plugin->RecorderWindow()->tapePath);
   EXPECT_EQ(1u, plugin->RecorderWindow()->tapeInserted);
-}
-
-TEST_F(OpenMedia, BackupCopyIsNotATapeAndLeavesTheCurrentOne) {
-  ASSERT_EQ(RESULT_OK, Open("game.tzx", TZX_FILE));
-  const TapeBlock* first = plugin->BlockList().GetBlock(0);
-  const std::string tapePath = plugin->RecorderWindow()->tapePath;
-  EXPECT_EQ(TAPE_E_UNKNOWNTYPE, Open("game.tzx.bak", TZX_FILE));
-  EXPECT_EQ(first, plugin->BlockList().GetBlock(0));
-  EXPECT_EQ(2, plugin->BlockList().GetCount());
-  EXPECT_EQ(tapePath, plugin->RecorderWindow()->tapePath);
-  EXPECT_EQ(1u, host.opened.size());
 }
 
 TEST_F(OpenMedia, FailedLoadTellsNobody) {
@@ -138,10 +98,24 @@ TEST_F(OpenMedia, TildeInTheFileNameForbidsRecording) {
   }
 }
 
-TEST_F(OpenMedia, OpensWithoutAMediaHost) {
-  lastPath = folder.Write("game.tap", TAP_FILE);
-  EXPECT_EQ(RESULT_OK, media->OpenMedia(lastPath.c_str(), nullptr, 0));
-  EXPECT_EQ(1, plugin->BlockList().GetCount());
+// A sampled file replaces the tape that was there, as any other format does.
+TEST_F(OpenMedia, WavOverALoadedTapeReplacesIt) {
+  ASSERT_EQ(RESULT_OK, Open("game.tzx", TZX_FILE));
+  plugin->Deck().GoToBlock(1);
+  const Bytes samples(30000, 0x80);  // two pieces at 11025 Hz
+  const Bytes wav =
+      testing::WaveFile(testing::Join({testing::WaveFormatChunk(1, 1, 11025, 8), testing::RiffChunk("data", samples)}));
+  ASSERT_EQ(RESULT_OK, Open("game.wav", wav));
+  const TapeBlockList& tape = plugin->BlockList();
+  ASSERT_EQ(2, tape.GetCount());
+  for (std::int32_t i = 0; i < 2; ++i) {
+    SampledPiece piece;
+    EXPECT_TRUE(DecodeSampledPiece(*tape.GetBlock(i), &piece)) << i;
+  }
+  EXPECT_EQ(0u, tape.recordable);
+  EXPECT_EQ(0, plugin->Deck().blockIndex);
+  EXPECT_EQ(lastPath, plugin->RecorderWindow()->tapePath);
+  EXPECT_EQ(2u, host.opened.size());
 }
 
 }  // namespace

@@ -95,39 +95,6 @@ TEST_F(VocReader, SoundBlockIsCutIntoPiecesOfTwoSeconds) {
   EXPECT_EQ(0u, list_.standardOnly);
 }
 
-TEST_F(VocReader, OtherBlockTypesAreSkippedByTheirLength) {
-  Bytes file = testing::VocHeader();
-  for (std::uint8_t type : {2, 3, 4, 5, 6, 7, 9}) testing::PutBytes(file, testing::VocBlock(type, {1, 0, 0, 0, 2}));
-  testing::PutBytes(file, testing::VocSound(0xA6, {7, 8, 9}));
-  testing::PutBytes(file, {0});
-  ASSERT_EQ(RESULT_OK, Read(file));
-  ASSERT_EQ(1, list_.GetCount());
-  EXPECT_EQ(3u, PiecesOf(list_)[0].byteCount);
-
-  const Bytes body = testing::Repeated(20, 0x80);
-  EXPECT_EQ(RESULT_OK, Read(Voc({testing::VocBlock(9, body), testing::VocBlock(9, body), {0}})));
-  EXPECT_EQ(0, list_.GetCount()) << "sound in type 9 blocks is not played";
-}
-
-TEST_F(VocReader, EndOfFileWithoutTerminatorIsSuccessWithResultOne) {
-  EXPECT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, {1, 2, 3})})));
-  EXPECT_EQ(1, list_.GetCount());
-  EXPECT_EQ(RESULT_FALSE, Read(Voc({})));
-  EXPECT_EQ(0, list_.GetCount());
-  Bytes cut = Voc({testing::VocSound(0xA6, {1, 2, 3}), testing::VocSound(0xA6, {4})});
-  cut.resize(cut.size() - 3);  // ends inside the second block's header
-  EXPECT_EQ(RESULT_FALSE, Read(cut));
-  EXPECT_EQ(1, list_.GetCount());
-}
-
-TEST_F(VocReader, SamplesClaimedBeyondTheEndAreNotPieces) {
-  Bytes file = Voc({testing::VocSound(0xA6, testing::Repeated(100, 0x80))});
-  file.resize(file.size() - 40);
-  EXPECT_EQ(RESULT_FALSE, Read(file));
-  ASSERT_EQ(1, list_.GetCount());
-  EXPECT_EQ(60u, PiecesOf(list_)[0].byteCount);
-}
-
 TEST_F(VocReader, VariantsThatAreNotEightBitMonoEmptyTheList) {
   struct Case {
     const char* name;
@@ -149,12 +116,6 @@ TEST_F(VocReader, VariantsThatAreNotEightBitMonoEmptyTheList) {
     EXPECT_EQ(c.result, Read(c.file)) << c.name;
     EXPECT_EQ(0, list_.GetCount()) << c.name;
   }
-}
-
-TEST_F(VocReader, MissingFileGivesTheSystemErrorAndLeavesTheList) {
-  testing::PutMarkerBlock(list_);
-  EXPECT_EQ(ResultFromSystemError(2), ReadVocFile(list_, folder_.PathOf("absent.voc").c_str()));
-  EXPECT_EQ(1, list_.GetCount());
 }
 
 // The sample source as the deck uses it: open, then read until it reports 1.
@@ -189,22 +150,6 @@ TEST_F(SampleSource, DeliversEachPieceFromItsFirstByteEveryTimeItIsOpened) {
   EXPECT_EQ(Bytes(samples.begin(), samples.begin() + 22222), ReadPiece(0, 1000));
   EXPECT_EQ(second, ReadPiece(1, 333)) << "opening again starts the piece over";
   EXPECT_EQ(Bytes(samples.begin() + 44444, samples.end()), ReadPiece(2));
-}
-
-TEST_F(SampleSource, ReleaseIsDoneByTheFirstPieceOnly) {
-  ASSERT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, testing::Repeated(50000, 0x80))})));
-  ReadPiece(1);  // the shared file is now open
-  const std::uint8_t* first = list_.GetBlock(0)->data;
-  const std::uint8_t* second = list_.GetBlock(1)->data;
-  FileSource* source = DecodeSampledPieceData(first).fileSource;
-  ASSERT_NE(nullptr, source);
-  EXPECT_EQ(RESULT_OK, SampleFileSource(SAMPLE_SOURCE_RELEASE, second, nullptr, nullptr));
-  EXPECT_EQ(source, DecodeSampledPieceData(second).fileSource) << "later pieces leave the source alone";
-  EXPECT_EQ(RESULT_OK, SampleFileSource(SAMPLE_SOURCE_RELEASE, first, nullptr, nullptr));
-  EXPECT_EQ(nullptr, DecodeSampledPieceData(first).fileSource);
-  // Clear releases again through piece 0, which now finds nothing to free; a
-  // second free would be caught by the address sanitizer build.
-  list_.Clear();
 }
 
 }  // namespace

@@ -118,20 +118,6 @@ INSTANTIATE_TEST_SUITE_P(Loops, ByteLoopTest,
                                                         0xD6}),
                          [](const ::testing::TestParamInfo<ByteLoopCase>& info) { return info.param.name; });
 
-TEST_F(ByteFlashLoadTest, AutoStopEndsTheLoadWhenTheLoaderHasGone) {
-  InByteLoop();
-  PlayData({0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
-  ReadAfter(1710);
-  harness.NextFrame();
-  InByteLoop();
-  ReadAfter(10);
-  EXPECT_EQ(DECK_PLAYING, Deck().state) << "still in a loader: loads on";
-  harness.NextFrame();
-  harness.machine.registers[REG_PC] = ELSEWHERE;
-  harness.ReadEar();
-  EXPECT_EQ(DECK_STOPPED, Deck().state);
-}
-
 class InlineFlashLoadTest : public ByteFlashLoadTest {
  protected:
   void SetUp() override {

@@ -2,6 +2,8 @@
 // T-state each edge falls due.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "deck_harness.h"
 
 namespace reelbox::test {
@@ -179,19 +181,18 @@ INSTANTIATE_TEST_SUITE_P(Lengths, PauseTest,
                            return std::to_string(info.param.ms) + "ms";
                          });
 
-TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTape) {
-  DeckHarness harness;
-  Played(harness, {PureTone(300, 2), PureData(600, 1200, 8, 0, {0x00})});
-  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
-  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
-  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
-}
-
-TEST(DeckSignal, NoFullSpeedWithoutFastLoading) {
-  DeckHarness harness;
-  harness.Deck().SetFastLoading(0);
-  Played(harness, {PureTone(300, 2)});
-  for (std::uint32_t call : harness.machine.fullSpeedCalls) EXPECT_EQ(0u, call);
+// Full speed from the first tone to the end of the tape, and never without fast loading.
+TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTapeWithFastLoading) {
+  for (const std::uint32_t fast : {1u, 0u}) {
+    DeckHarness harness;
+    harness.Deck().SetFastLoading(fast);
+    Played(harness, {PureTone(300, 2), PureData(600, 1200, 8, 0, {0x00})});
+    const std::vector<std::uint32_t>& calls = harness.machine.fullSpeedCalls;
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(fast, calls.front());
+    EXPECT_EQ(fast, *std::max_element(calls.begin(), calls.end()));
+    EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
+  }
 }
 
 }  // namespace

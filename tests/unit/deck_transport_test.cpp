@@ -45,20 +45,6 @@ TEST_F(TransportTest, SkipAndGoToStayOnTheTape) {
   }
 }
 
-TEST_F(TransportTest, SkipWhilePlayingRestartsAtTheNewBlock) {
-  harness.Load(LongTones(10));
-  harness.Post(CMD_GOTO_BLOCK, 5);
-  harness.Post(CMD_PLAY);
-  harness.NextFrame();
-  harness.Events();
-  harness.Post(CMD_SKIP_BLOCKS, static_cast<std::uint32_t>(-1));
-  harness.NextFrame();
-  EXPECT_EQ(4, Deck().blockIndex);
-  const std::vector<TapeEvent> expected = {{TAPE_EVENT_BLOCK, 4}};
-  EXPECT_EQ(expected, harness.Events());
-  EXPECT_EQ((std::vector<std::int64_t>{60004}), PulseLengths(harness.Run(1), harness.Now()));
-}
-
 TEST_F(TransportTest, PauseKeepsThePulseUnderWay) {
   harness.Load({PureTone(60000, 2)});
   harness.Post(CMD_PLAY);
@@ -178,20 +164,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"rra_and_ld_c_other", {0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}),
     [](const ::testing::TestParamInfo<LoopCase>& info) { return info.param.name; });
 
-TEST(AutoPlay, ATapeThatRanOffItsEndStaysStoppedUnlessAllowed) {
-  for (const std::uint32_t stopAtEnd : {1u, 0u}) {
-    DeckHarness harness;
-    harness.Load(Marks(1));
-    harness.Deck().stopAtEndOfTape = stopAtEnd;
-    harness.Deck().Play();
-    harness.Run();
-    ASSERT_EQ(1u, harness.Deck().tapeEnded);
-    harness.NextFrame();
-    harness.ReadEar();
-    EXPECT_EQ(stopAtEnd ? DECK_STOPPED : DECK_PLAYING, harness.Deck().state) << stopAtEnd;
-  }
-}
-
 // The data handler's first port read of a frame checks for a loader loop at PC.
 TEST(AutoStop, StopsWhenTheLoaderHasGone) {
   for (const std::uint32_t autoStop : {1u, 0u}) {
@@ -227,23 +199,6 @@ TEST(MachineReset, StopsAndRewindsAPlayingOrPausedTape) {
     const std::vector<TapeEvent> expected = {{TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, 0}};
     EXPECT_EQ(expected, harness.Events());
   }
-}
-
-TEST(PortRead, OddPortsAreRefusedAndEvenPortsChangeOnlyTheEarBit) {
-  DeckHarness harness;
-  harness.Load({PureTone(1000, 3)});
-  harness.Deck().Play();
-  std::uint8_t value = 0x00;
-  EXPECT_EQ(RESULT_FAIL, harness.Device().ReadPort(0xFF, &value));
-  EXPECT_EQ(0x00, value);
-  value = 0x00;
-  EXPECT_EQ(RESULT_OK, harness.Device().ReadPort(0xFE, &value));
-  EXPECT_EQ(0x40, value);
-  harness.machine.clock = 1000;
-  value = 0xFF;
-  harness.Device().ReadPort(0x7FFE, &value);
-  EXPECT_EQ(0xBF, value);
-  EXPECT_EQ(RESULT_NOTIMPL, harness.Device().WritePort(0xFE, 0x18));
 }
 
 // ---- the save trap ----
@@ -294,18 +249,6 @@ TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
   ASSERT_NE(nullptr, empty);
   EXPECT_EQ((Bytes{0x10, 0xE8, 0x03, 0x02, 0x00, 0xFF, 0xFF}), Bytes(empty->data, empty->data + empty->size));
   EXPECT_EQ(nullptr, empty->next);
-}
-
-TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldBecomesATurboBlockWithTheRomTimings) {
-  Save(0xFF, 0x0000, 0xFFFF);
-  const TapeBlock* block = harness.Deck().recordedBlocks;
-  ASSERT_NE(nullptr, block);
-  EXPECT_EQ(0x11, block->id);
-  ASSERT_EQ(1u + 18 + 0xFFFF + 2, block->size);
-  const Bytes timings = {0x78, 0x08, 0x9B, 0x02, 0xDF, 0x02, 0x57, 0x03, 0xAE, 0x06, 0x97, 0x0C, 8, 0xE8, 0x03};
-  EXPECT_EQ(timings, Bytes(block->data + 1, block->data + 16));
-  EXPECT_EQ(0xFFFFu + 2, ReadU24(block->data + 16));
-  EXPECT_EQ(0xFF, block->data[19]);
 }
 
 }  // namespace

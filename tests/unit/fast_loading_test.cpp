@@ -80,32 +80,6 @@ INSTANTIATE_TEST_SUITE_P(LeaderLoops, PilotSkipTest,
                            return std::string(info.param.loader != nullptr ? info.param.loader : "rom");
                          });
 
-TEST(PilotSkip, TriesOncePerFrameAtAnInAndNotAgainAfterItsSkip) {
-  DeckHarness harness;
-  PutRomLoader(harness.machine);
-  // Not at an IN: nothing is looked at, and the trap stays armed.
-  EnterEdgeRoutine(harness.machine, 0x05EE, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
-  harness.Load({RomTimedBlock({1})});
-  harness.Deck().Play();
-  harness.Run(3);
-  EXPECT_EQ(1u, harness.Deck().pilotTrapArmed);
-  // An IN in an unknown loop spends the trap until the next frame.
-  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, 0x9000});
-  harness.Run(1);
-  EXPECT_EQ(0u, harness.Deck().pilotTrapArmed);
-  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
-  harness.Run(3);
-  EXPECT_EQ(0, harness.machine.Register(REG_BC));
-  harness.NextFrame();
-  harness.Run(1);
-  EXPECT_EQ(0xC7, HighOf(harness.machine.Register(REG_BC)));
-  // Done for this tone: the next frame skips nothing.
-  harness.machine.registers[REG_BC] = 0;
-  harness.NextFrame();
-  harness.Run(1);
-  EXPECT_EQ(0, harness.machine.Register(REG_BC));
-}
-
 // Edge detection: a loader spinning in one sampling loop, B rising by one at
 // each port read. The block starts with a 1 bit (pulses of 1710).
 class EdgeDetectionTest : public ::testing::Test {

@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::uint8_t ROM_BIT_THRESHOLD = 0xCB;  // every loader here uses the ROM's LD A,0xCB
 
-TEST(RomLoaderShape, LeaderAndByteLoopAreType1) {
-  ScriptedMachine memory;
-  PutRomLoader(memory);
-  const MachineAccess machine(&memory);
-  EXPECT_EQ(1, MatchLoaderSignature(machine, ROM_LEADER_RETURN, LeaderSignatures));
-  EXPECT_EQ(0, MatchLoaderSignature(machine, ROM_LEADER_RETURN, EdgeSignatures));
-  EnterEdgeRoutine(memory, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
-  EXPECT_EQ(1, ClassifyDataLoader(machine));
-  EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(ROM_BYTE_RETURN + ThresholdOffset(1)));
-}
-
 struct ShapeCase {
   const char* loader;
   std::int32_t leaderType;      // LeaderSignatures at the leader loop's return address

@@ -219,23 +219,6 @@ TEST_F(LoadingNoise, PlaysAfterItsLeadFramesAndWritesFrameByFrameRoundTheBuffer)
   EXPECT_EQ(buffer.plays, 1u) << "eight lead frames when the deck asks for them";
 }
 
-TEST_F(LoadingNoise, FlashLoadRestartsTheNoiseWithItsLeadFrames) {
-  StartNoise();
-  for (int frame = 0; frame < 5; ++frame) Frame();
-  ASSERT_TRUE(buffer.playing);
-  deck.NoiseFrameStart(0);
-  deck.noiseRestart = 1;  // a block was flash-loaded during this frame
-  deck.NoiseFrameEnd();
-  EXPECT_FALSE(buffer.playing);
-  EXPECT_EQ(deck.noisePlaying, 0u);
-  deck.noiseRestart = 0;
-  buffer.lockOffsets.clear();
-  for (int frame = 0; frame < 4; ++frame) Frame();
-  EXPECT_EQ(buffer.positions, (std::vector<std::uint32_t>{0, 0}));
-  EXPECT_EQ(buffer.lockOffsets, (std::vector<std::uint32_t>{0, 1764, 3528, 5292}));
-  EXPECT_EQ(buffer.plays, 2u);
-}
-
 TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
   struct Case {
     const char* name;
@@ -261,17 +244,6 @@ TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
     machine.realTime = 1;
     machine.soundSuspended = 0;
   }
-}
-
-TEST_F(LoadingNoise, LostBufferIsRestoredAndTheFrameSkipped) {
-  StartNoise();
-  Frame();
-  buffer.lost = true;
-  deck.NoiseFrameStart(0);
-  EXPECT_EQ(deck.NoiseFrameEnd(), DSERR_BUFFERLOST);
-  EXPECT_EQ(buffer.restores, 1u);
-  EXPECT_EQ(buffer.unlockedBytes.size(), 1u);
-  EXPECT_EQ(Frame(), RESULT_OK);
 }
 
 }  // namespace

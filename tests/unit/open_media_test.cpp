@@ -63,26 +63,6 @@ class OpenMedia : public ::testing::Test {
   std::string lastPath;
 };
 
-TEST_F(OpenMedia, SuccessTellsTheHostAndTheWindow) {
-  ASSERT_EQ(RESULT_OK, Open("game.tzx", TZX_FILE));
-  EXPECT_EQ(std::vector<std::string>{lastPath}, host.opened);
-  EXPECT_EQ(std::vector<std::uint32_t>{0}, host.notified);
-  EXPECT_EQ(lastPath, plugin->RecorderWindow()->tapePath);
-  EXPECT_EQ(1u, plugin->RecorderWindow()->tapeInserted);
-}
-
-TEST_F(OpenMedia, FailedLoadTellsNobody) {
-  Bytes broken = TZX_FILE;
-  broken[3] = 'X';
-  EXPECT_EQ(TAPE_E_BADFORMAT, Open("broken.tzx", broken));
-  EXPECT_EQ(TAPE_E_BADFORMAT, Open("empty-after-header.tzx", test::TzxHeader()));
-  EXPECT_EQ(static_cast<HResult>(0x80070002u),
-            media->OpenMedia((folder.Path() / "gone.tap").string().c_str(), &host, 0));
-  EXPECT_TRUE(host.opened.empty());
-  EXPECT_TRUE(host.notified.empty());
-  EXPECT_EQ(0u, plugin->RecorderWindow()->tapeInserted);
-}
-
 TEST_F(OpenMedia, TildeInTheFileNameForbidsRecording) {
   const struct {
     const char* name;

@@ -58,16 +58,6 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
   }
 }
 
-TEST(CswPlayback, FastLoadingRunsAtFullSpeedUntilTheTapeEnds) {
-  const Bytes pulses{5, 3};
-  DeckHarness harness;
-  AppendCswPiece(harness, pulses, 44100, 1);
-  PlayAll(harness);
-  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
-  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
-  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
-}
-
 // Samples read from real VOC and WAV files through the pieces' sample source.
 class SampledPlayback : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "tape/byte_cursor.h"
 #include "tape/tap_reader.h"
 #include "tape_files.h"
+#include "tzx_builder.h"
 
 namespace reelbox {
 namespace {
@@ -45,9 +46,9 @@ TEST_P(AutoLoad, DecidesFromTheFirstDataCarryingBlock) {
 
 using test::Pause;
 using test::Standard;
-using test::Text;
-using test::Tone;
-using test::Turbo;
+
+Bytes Tone(std::uint16_t length, std::uint16_t pulses) { return test::PureTone(length, pulses); }
+Bytes Turbo(const Bytes& data) { return test::TurboBlock({}, 8, 1000, data); }
 
 INSTANTIATE_TEST_SUITE_P(
     TapeBlockList, AutoLoad,
@@ -56,10 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
         AutoLoadCase{"ProgramWithAutoStart", {Standard(PROGRAM_LINE_10), Standard(BODY)}, Program},
         AutoLoadCase{"ProgramFollowedByTone", {Standard(PROGRAM_LINE_10), Tone(2168, 3223)}, None},
         AutoLoadCase{"ProgramInTurboBlocks", {Turbo(PROGRAM_LINE_10), Turbo(BODY)}, Program},
-        AutoLoadCase{
-            "ControlBlocksBeforeHeaderAreSkipped",
-            {Text(0x30, "side A"), Pause(500), test::DirectRecording(4), Standard(PROGRAM_LINE_10), Standard(BODY)},
-            Program},
+        AutoLoadCase{"ControlBlocksBeforeHeaderAreSkipped",
+                     {test::TextDescription("side A"), Pause(500), test::DirectRecording(79, 0, 8, Bytes(4, 0x0F)),
+                      Standard(PROGRAM_LINE_10), Standard(BODY)},
+                     Program},
         AutoLoadCase{"TwentyByteHeader",
                      {Standard([] {
                         Bytes data = PROGRAM_LINE_10;

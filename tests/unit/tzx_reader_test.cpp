@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "tape/byte_cursor.h"
 #include "tape_files.h"
+#include "tzx_builder.h"
 
 namespace reelbox {
 namespace {
@@ -21,13 +22,13 @@ using test::Bytes;
 std::vector<Bytes> EveryKnownBlock() {
   return {
       test::Standard(test::DataBlockData(0xFF, 3)),
-      test::Turbo(test::DataBlockData(0xFF, 5)),
-      test::Tone(2168, 10),
-      test::Pulses({667, 735, 1000}),
-      test::PureData(test::DataBlockData(0xFF, 2)),
-      test::DirectRecording(6),
+      test::TurboBlock({}, 8, 1000, test::DataBlockData(0xFF, 5)),
+      test::PureTone(2168, 10),
+      test::PulseSequence({667, 735, 1000}),
+      test::PureData(855, 1710, 8, 1000, test::DataBlockData(0xFF, 2)),
+      test::DirectRecording(79, 0, 8, Bytes(6, 0x0F)),
       test::Pause(250),
-      test::Text(0x21, "group"),
+      test::GroupStart("group"),
       {0x22},
       {0x23, 0xFE, 0xFF},
       {0x24, 3, 0},
@@ -36,7 +37,7 @@ std::vector<Bytes> EveryKnownBlock() {
       {0x27},
       {0x28, 8, 0, 1, 1, 0, 4, 'o', 'n', 'e', '!'},
       {0x2A, 0, 0, 0, 0},
-      test::Text(0x30, "description"),
+      test::TextDescription("description"),
       {0x31, 5, 3, 'h', 'e', 'y'},
       test::ArchiveInfo({{0x00, "Title"}, {0x07, "comment"}}),
       {0x33, 2, 0, 1, 0, 1, 2, 3},
@@ -177,11 +178,13 @@ std::vector<StandardOnlyCase> StandardOnlyCases() {
   const Bytes data = test::Standard(test::DataBlockData(0xFF, 20));
   auto header = [](const std::string& name) { return test::Standard(test::HeaderData(3, name, 20, 32768)); };
   return {
-      {"standard blocks only", {header("game"), data, test::Pause(0), test::Text(0x30, "x")}, 1},
-      {"turbo block at the end", {header("game"), data, test::Turbo(test::DataBlockData(0xFF, 2))}, 0},
-      {"pure tone", {data, test::Tone(100, 2)}, 0},
-      {"pure data", {data, test::PureData(test::DataBlockData(0xFF, 2))}, 0},
-      {"direct recording", {data, test::DirectRecording(3)}, 1},
+      {"standard blocks only", {header("game"), data, test::Pause(0), test::TextDescription("x")}, 1},
+      {"turbo block at the end",
+       {header("game"), data, test::TurboBlock({}, 8, 1000, test::DataBlockData(0xFF, 2))},
+       0},
+      {"pure tone", {data, test::PureTone(100, 2)}, 0},
+      {"pure data", {data, test::PureData(855, 1710, 8, 1000, test::DataBlockData(0xFF, 2))}, 0},
+      {"direct recording", {data, test::DirectRecording(79, 0, 8, Bytes(3, 0x0F))}, 1},
       {"chip fact header", {header("CHIP FACT"), data}, 0},
       {"chip fact in small letters, later on", {data, header("cHiP fAcTs!")}, 0},
       {"shorter name", {header("CHIP FAC"), data}, 1},
@@ -197,7 +200,7 @@ TEST_F(TzxReader, StandardOnlyUnlessSpeedOrNameSaysOtherwise) {
 
 TEST_F(TzxReader, ReadFaultOnTheViewFailsAndEmptiesTheList) {
   Bytes body;
-  for (int i = 0; i < 40; ++i) test::Append(body, test::Turbo(test::DataBlockData(0xFF, 4000)));
+  for (int i = 0; i < 40; ++i) test::Append(body, test::TurboBlock({}, 8, 1000, test::DataBlockData(0xFF, 4000)));
   const std::string path = folder.Write("shrinking.tzx", body);
   platform::File file;
   ASSERT_EQ(RESULT_OK, file.OpenForSharedRead(path.c_str()));

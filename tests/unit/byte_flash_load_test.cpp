@@ -9,7 +9,6 @@ namespace reelbox::test {
 namespace {
 
 constexpr std::uint16_t LOOP = 0x9000;
-constexpr std::uint16_t ELSEWHERE = 0x9500;  // code that reads no port
 
 // CALL LD-EDGE-1 twice in line, then LD A,0; LD A,0xCB; CP B; RL L; LD B,0xB0; JP NC.
 const Bytes INLINE_LOOP{0xCD, 0xE7, 0x05, 0xD0, 0xCD, 0xE7, 0x05, 0xD0, 0x3E, 0x00,

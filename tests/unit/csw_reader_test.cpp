@@ -88,20 +88,6 @@ TEST(CswCut, PieceClosesOnlyAfterThePulseThatReachesTheLimit) {
   }
 }
 
-TEST(CswCut, TruncatedLongPulseOrNoPulseEmptiesTheList) {
-  const Bytes cases[] = {{}, {0}, {0, 1}, {0, 1, 2, 3}, {5, 6, 0, 1, 2, 3}};
-  for (const Bytes& pulses : cases) {
-    TapeBlockList list;
-    testing::PutMarkerBlock(list);
-    EXPECT_EQ(TAPE_E_BADFORMAT, CutCswPieces(list, pulses.data(), pulses.size(), 44100, 0)) << pulses.size();
-    EXPECT_EQ(0, list.GetCount());
-  }
-  const Bytes whole{0, 1, 2, 3, 4};
-  TapeBlockList list;
-  EXPECT_EQ(RESULT_OK, CutCswPieces(list, whole.data(), whole.size(), 44100, 0));
-  EXPECT_EQ(1, list.GetCount());
-}
-
 TEST(CswReader, Version1InitialLevelIsFlagsBitZeroOnly) {
   testing::ScratchFolder folder;
   for (std::uint8_t flags : {0x00, 0x01, 0xFE, 0xFF}) {

@@ -238,18 +238,5 @@ TEST_F(SaveTrapTest, CapturesTheSavedBlockAndFinishesTheRoutine) {
   EXPECT_EQ(events, harness.Events());
 }
 
-TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
-  Save(0x00, 0x6000, 17);
-  Save(0xFF, 0x6000, 0);
-  const TapeBlock* header = harness.Deck().recordedBlocks;
-  ASSERT_NE(nullptr, header);
-  EXPECT_EQ(17u + 7, header->size);
-  EXPECT_EQ(19, header->data[3]);
-  const TapeBlock* empty = header->next;
-  ASSERT_NE(nullptr, empty);
-  EXPECT_EQ((Bytes{0x10, 0xE8, 0x03, 0x02, 0x00, 0xFF, 0xFF}), Bytes(empty->data, empty->data + empty->size));
-  EXPECT_EQ(nullptr, empty->next);
-}
-
 }  // namespace
 }  // namespace reelbox::test

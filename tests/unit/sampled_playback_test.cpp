@@ -61,13 +61,6 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
 // Samples read from real VOC and WAV files through the pieces' sample source.
 class SampledPlayback : public ::testing::Test {
  protected:
-  void LoadWav(const Bytes& samples, std::uint32_t rate) {
-    const Bytes file = testing::WaveFile(
-        testing::Join({testing::WaveFormatChunk(1, 1, rate, 8), testing::RiffChunk("data", samples)}));
-    const std::string path = folder_.Write("tape.wav", file);
-    ASSERT_EQ(RESULT_OK, ReadWavFile(harness_.Tape(), path.c_str()));
-  }
-
   testing::ScratchFolder folder_;
   DeckHarness harness_;
 };

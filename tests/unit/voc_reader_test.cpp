@@ -11,15 +11,7 @@ namespace {
 
 using testing::Bytes;
 
-std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
-  std::vector<SampledPiece> pieces;
-  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    SampledPiece piece;
-    EXPECT_TRUE(DecodeSampledPiece(*list.GetBlock(i), &piece)) << "block " << i;
-    pieces.push_back(piece);
-  }
-  return pieces;
-}
+using testing::PiecesOf;
 
 Bytes Voc(std::initializer_list<Bytes> blocks) {
   Bytes bytes = testing::VocHeader();

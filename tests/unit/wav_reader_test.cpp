@@ -22,15 +22,7 @@ class WavReader : public ::testing::Test {
     const std::string path = folder_.Write("tape.wav", file);
     return ReadWavFile(list_, path.c_str());
   }
-  std::vector<SampledPiece> Pieces() const {
-    std::vector<SampledPiece> pieces;
-    for (std::int32_t i = 0; i < list_.GetCount(); ++i) {
-      SampledPiece piece;
-      EXPECT_TRUE(DecodeSampledPiece(*list_.GetBlock(i), &piece));
-      pieces.push_back(piece);
-    }
-    return pieces;
-  }
+  std::vector<SampledPiece> Pieces() const { return testing::PiecesOf(list_); }
 
   testing::ScratchFolder folder_;
   TapeBlockList list_;

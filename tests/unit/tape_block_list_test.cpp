@@ -86,10 +86,20 @@ INSTANTIATE_TEST_SUITE_P(
         AutoLoadCase{"FirstBlockIsData", {Standard(BODY), Standard(PROGRAM_LINE_10), Standard(BODY)}, None}),
     [](const testing::TestParamInfo<AutoLoadCase>& info) { return std::string(info.param.name); });
 
-TEST(TapeBlockList, OnlyTheFirstCommentCounts) {
-  TapeBlockList list;
-  Fill(list, {test::ArchiveInfo({{0x07, "zydroload!"}, {0x07, "zydroload"}})});
-  EXPECT_EQ(1u, list.edgeDetectionAllowed);
+// The first comment decides, whatever entries come before it; Clear forgets it.
+TEST(TapeBlockList, ACommentZydroloadInAnyCaseForbidsEdgeDetection) {
+  const struct {
+    Bytes block;
+    std::uint32_t allowed;
+  } cases[] = {{test::ArchiveInfo({{0x00, "Title"}, {0x07, "ZydroLOAD"}}), 0},
+               {test::ArchiveInfo({{0x07, "zydroload!"}, {0x07, "zydroload"}}), 1}};
+  for (const auto& c : cases) {
+    TapeBlockList list;
+    Fill(list, {c.block});
+    EXPECT_EQ(c.allowed, list.edgeDetectionAllowed);
+    list.Clear();
+    EXPECT_EQ(1u, list.edgeDetectionAllowed);
+  }
 }
 
 TEST(TapeBlockList, ArchiveEntriesPastTheBlockAreNotRead) {

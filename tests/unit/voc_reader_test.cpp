@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "sampled_tape_files.h"
-#include "tape/file_source.h"
 #include "tape/sampled_blocks.h"
 
 namespace reelbox {
@@ -108,40 +107,6 @@ TEST_F(VocReader, VariantsThatAreNotEightBitMonoEmptyTheList) {
     EXPECT_EQ(c.result, Read(c.file)) << c.name;
     EXPECT_EQ(0, list_.GetCount()) << c.name;
   }
-}
-
-// The sample source as the deck uses it: open, then read until it reports 1.
-class SampleSource : public VocReader {
- protected:
-  std::vector<std::uint8_t> ReadPiece(std::int32_t index, std::uint32_t chunk = 4096) {
-    const std::uint8_t* data = list_.GetBlock(index)->data;
-    const SampledPiece piece = DecodeSampledPieceData(data);
-    EXPECT_EQ(RESULT_OK, piece.sampleSource(SAMPLE_SOURCE_OPEN, data, nullptr, nullptr));
-    std::vector<std::uint8_t> samples;
-    std::vector<std::uint8_t> buffer(chunk);
-    for (;;) {
-      std::uint32_t count = chunk;
-      const HResult result = piece.sampleSource(SAMPLE_SOURCE_READ, data, buffer.data(), &count);
-      if (result == RESULT_FALSE) {
-        EXPECT_EQ(0u, count);
-        return samples;
-      }
-      EXPECT_EQ(RESULT_OK, result);
-      samples.insert(samples.end(), buffer.begin(), buffer.begin() + count);
-    }
-  }
-};
-
-TEST_F(SampleSource, DeliversEachPieceFromItsFirstByteEveryTimeItIsOpened) {
-  Bytes samples(50000);
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
-  ASSERT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, samples)})));
-  ASSERT_EQ(3, list_.GetCount());
-  const Bytes second(samples.begin() + 22222, samples.begin() + 44444);
-  EXPECT_EQ(second, ReadPiece(1));
-  EXPECT_EQ(Bytes(samples.begin(), samples.begin() + 22222), ReadPiece(0, 1000));
-  EXPECT_EQ(second, ReadPiece(1, 333)) << "opening again starts the piece over";
-  EXPECT_EQ(Bytes(samples.begin() + 44444, samples.end()), ReadPiece(2));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@ namespace reelbox::test {
 namespace {
 
 constexpr std::uint16_t LOOP = 0x9000;
-constexpr std::uint16_t ELSEWHERE = 0x9500;  // code that reads no port
 
 // CALL LD-EDGE-1 twice in line, then LD A,0; LD A,0xCB; CP B; RL L; LD B,0xB0; JP NC.
 const Bytes INLINE_LOOP{0xCD, 0xE7, 0x05, 0xD0, 0xCD, 0xE7, 0x05, 0xD0, 0x3E, 0x00,
@@ -118,109 +117,6 @@ INSTANTIATE_TEST_SUITE_P(Loops, ByteLoopTest,
                                                         0xD6}),
                          [](const ::testing::TestParamInfo<ByteLoopCase>& info) { return info.param.name; });
 
-TEST_F(ByteFlashLoadTest, EveryByteButTheLastThreeArrivesWhole) {
-  const Bytes data{0xFF, 0x00, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
-  InByteLoop();
-  PlayData(data);
-  Bytes received;
-  harness.machine.clock += 1710;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    harness.ReadEar();
-    if (harness.machine.Register(REG_PC) != ROM_BYTE_RETURN) break;
-    received.push_back(Completed(0xCB));
-    InByteLoop();
-    harness.machine.clock += 300;
-  }
-  EXPECT_EQ(Bytes(data.begin(), data.end() - 3), received);
-  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayDataBytes);
-  EXPECT_EQ(3, Deck().bytesLeft);
-  EXPECT_EQ(0u, Deck().flashLoadWatch);
-  // The border alternates, one colour per byte.
-  ASSERT_EQ(7u, display.portWrites.size());
-  for (std::size_t i = 0; i < display.portWrites.size(); ++i) EXPECT_EQ(i % 2, display.portWrites[i].second);
-}
-
-TEST_F(ByteFlashLoadTest, TheSignalStandsStillWhileTheCpuIsElsewhere) {
-  InByteLoop();
-  PlayData({0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
-  ReadAfter(1710);
-  const std::uint8_t level = Deck().earLevel;
-  harness.machine.registers[REG_PC] = ELSEWHERE;
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(level, ReadAfter(5000));
-  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::FlashLoadBytes);
-  InByteLoop();
-  ReadAfter(10);
-  EXPECT_EQ(0x22, Completed(0xCB));
-}
-
-TEST_F(ByteFlashLoadTest, AutoStopEndsTheLoadWhenTheLoaderHasGone) {
-  InByteLoop();
-  PlayData({0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
-  ReadAfter(1710);
-  harness.NextFrame();
-  InByteLoop();
-  ReadAfter(10);
-  EXPECT_EQ(DECK_PLAYING, Deck().state) << "still in a loader: loads on";
-  harness.NextFrame();
-  harness.machine.registers[REG_PC] = ELSEWHERE;
-  harness.ReadEar();
-  EXPECT_EQ(DECK_STOPPED, Deck().state);
-}
-
-struct HandBackCase {
-  const char* name;
-  bool inlineLoop;
-  std::uint32_t flashLoadWatch;  // after handing back under real time
-};
-
-class HandBackTest : public ByteFlashLoadTest, public ::testing::WithParamInterface<HandBackCase> {};
-
-TEST_P(HandBackTest, RealTimePlaysTheRestAsSound) {
-  harness.machine.Poke(LOOP, INLINE_LOOP);
-  const bool inlineLoop = GetParam().inlineLoop;
-  inlineLoop ? InInlineCall(INLINE_FIRST_RETURN) : InByteLoop();
-  PlayData({0x11, 0x22, 0x33, 0x44, 0x55, 0x66});
-  ReadAfter(855);
-  ASSERT_TRUE(Deck().edgeHandler == (inlineLoop ? &TapeDeck::FlashLoadInlineBytes : &TapeDeck::FlashLoadBytes));
-  Deck().hostRealTime = 1;
-  inlineLoop ? InInlineCall(INLINE_SECOND_RETURN) : InByteLoop();
-  const std::uint16_t hl = harness.machine.Register(REG_HL);
-  ReadAfter(10);
-  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayDataBytes);
-  EXPECT_EQ(GetParam().flashLoadWatch, Deck().flashLoadWatch);
-  EXPECT_EQ(hl, harness.machine.Register(REG_HL));
-  EXPECT_EQ(ROM_AFTER_IN, harness.machine.Register(REG_PC));
-}
-
-INSTANTIATE_TEST_SUITE_P(Loops, HandBackTest,
-                         ::testing::Values(HandBackCase{"two_edge_routine_rewatches", false, 1},
-                                           HandBackCase{"inline_calls_do_not", true, 0}),
-                         [](const ::testing::TestParamInfo<HandBackCase>& info) { return info.param.name; });
-
-struct WatchCase {
-  const char* name;
-  std::uint16_t callReturn;
-  Bytes data;
-};
-
-class InlineWatchTest : public ByteFlashLoadTest, public ::testing::WithParamInterface<WatchCase> {};
-
-// The watch hands over only in the first of the two calls, with more than four bytes to come.
-TEST_P(InlineWatchTest, LeavesTheBlockToSound) {
-  harness.machine.Poke(LOOP, INLINE_LOOP);
-  InInlineCall(GetParam().callReturn);
-  PlayData(GetParam().data);
-  ReadAfter(855);
-  EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayDataBytes);
-  EXPECT_EQ(0u, Deck().flashLoadWatch);
-  EXPECT_EQ(ROM_AFTER_IN, harness.machine.Register(REG_PC));
-}
-
-INSTANTIATE_TEST_SUITE_P(Watch, InlineWatchTest,
-                         ::testing::Values(WatchCase{"second_call", INLINE_SECOND_RETURN, {1, 2, 3, 4, 5, 6}},
-                                           WatchCase{"four_bytes", INLINE_FIRST_RETURN, {1, 2, 3, 4}}),
-                         [](const ::testing::TestParamInfo<WatchCase>& info) { return info.param.name; });
-
 class InlineFlashLoadTest : public ByteFlashLoadTest {
  protected:
   void SetUp() override {
@@ -239,25 +135,6 @@ class InlineFlashLoadTest : public ByteFlashLoadTest {
     EXPECT_EQ(INLINE_SECOND_RETURN, harness.machine.Register(REG_PC));
   }
 };
-
-// Caught two bits into a byte (L = 0x05: the marker at bit 2), the loader
-// keeps its own byte boundary across the tape's bytes.
-TEST_F(InlineFlashLoadTest, ALoaderCaughtMidByteKeepsItsBoundary) {
-  PlayData({0xB4, 0xFF, 0x11, 0x22, 0x33, 0x44, 0x55});
-  harness.machine.clock += 1710;
-  RunLoopOnce(0x05);
-  EXPECT_EQ(3, Deck().inlineRightShift);
-  EXPECT_EQ(5, Deck().inlineLeftShift);
-  EXPECT_EQ(0xB6, L());
-  EXPECT_EQ(0xCC, B());
-  EXPECT_EQ(0xB4, *Deck().dataCursor) << "its last two bits are still to come";
-  EXPECT_EQ(0x6D, Completed(0xCB)) << "01, then the first six bits of 0xB4";
-
-  RunLoopOnce(0x01);
-  EXPECT_EQ(0x9F, L());
-  EXPECT_EQ(0xCC, B());
-  EXPECT_EQ(0x3F, Completed(0xCB)) << "the last two bits of 0xB4, then six of 0xFF";
-}
 
 TEST_F(InlineFlashLoadTest, ALoaderAtAByteBoundaryGetsTheTapesBytes) {
   const Bytes data{0xA5, 0x3C, 0x00, 0xFF, 0x81, 0x42, 0x24, 0x18, 0x99};

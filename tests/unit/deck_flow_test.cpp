@@ -59,32 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {100}}),
     [](const ::testing::TestParamInfo<FlowCase>& info) { return info.param.name; });
 
-TEST(DeckFlow, EveryBlockStartAndMessageIsPosted) {
-  DeckHarness harness;
-  harness.Load({Mark(100), MessageBlock(5, "Side B"), Mark(200)});
-  harness.Events();
-  harness.Deck().Play();
-  harness.Run();
-  const std::vector<TapeEvent> expected = {
-      {TAPE_EVENT_BLOCK, 0}, {TAPE_EVENT_STATE, DECK_PLAYING}, {TAPE_EVENT_MESSAGE, 1},
-      {TAPE_EVENT_BLOCK, 2}, {TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, 0}};
-  EXPECT_EQ(expected, harness.Events());
-}
-
-TEST(DeckFlow, SelectBlockStopsTheDeckAndDisarmsAutoPlay) {
-  DeckHarness harness;
-  harness.Load({Mark(100), SelectBlock({1, 2}), Mark(200)});
-  harness.Deck().Play();
-  harness.Events();
-  harness.Run();
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-  EXPECT_EQ(1, harness.Deck().blockIndex);
-  EXPECT_EQ(0u, harness.Deck().autoPlayArmed);
-  const std::vector<TapeEvent> expected = {
-      {TAPE_EVENT_STATE, DECK_STOPPED}, {TAPE_EVENT_BLOCK, 1}, {TAPE_EVENT_SELECT, 1}};
-  EXPECT_EQ(expected, harness.Events());
-}
-
 TEST(DeckFlow, StopBlockHaltsAndPlayGoesOnAfterIt) {
   DeckHarness harness;
   harness.Load({Mark(100), PauseBlock(0), Mark(200)});
@@ -98,170 +72,18 @@ TEST(DeckFlow, StopBlockHaltsAndPlayGoesOnAfterIt) {
   EXPECT_EQ((std::vector<std::int64_t>{200}), PulseLengths(harness.Run(), resumed));
 }
 
-TEST(DeckFlow, StopIf48KHaltsA48KAndPlayStepsOverIt) {
-  DeckHarness harness;
-  harness.machine.is48KMode = 1;
-  harness.Load({Mark(100), StopIf48K(), Mark(200)});
-  harness.Deck().Play();
-  harness.Run();
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-  EXPECT_EQ(1, harness.Deck().blockIndex);
-  harness.Deck().Play();
-  EXPECT_EQ(1u, harness.Run().size());
-  EXPECT_EQ(1u, harness.Deck().tapeEnded);
-}
-
-// The look-ahead at the end of a data block: a group end, then a stop block,
-// stops the deck on the stop block before the block's own pause.
-TEST(DeckFlow, StopAfterAGroupEndCutsTheBlocksPause) {
-  for (const Bytes& stopper : {PauseBlock(0), SelectBlock({1}), StopIf48K()}) {
-    DeckHarness harness;
-    harness.Load({PureData(600, 1200, 1, 2000, {0x00}), GroupEnd(), stopper, Mark(100)});
-    harness.Deck().Play();
-    EXPECT_EQ((std::vector<std::int64_t>{600, 600}), PulseLengths(harness.Run(), 0)) << int(stopper[0]);
-    EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-    EXPECT_EQ(2, harness.Deck().blockIndex);
-  }
-}
-
-TEST(DeckFlow, ATapeOfNothingEndsAtOnce) {
-  DeckHarness harness;
-  harness.Load({TextDescription("nothing"), GroupStart("g"), GroupEnd()});
-  EXPECT_TRUE(harness.Deck().Play());
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-  EXPECT_EQ(0, harness.Deck().blockIndex);
-  EXPECT_EQ(1u, harness.Deck().tapeEnded);
-}
-
 TEST(DeckFlow, AnEmptyTapeDoesNotPlay) {
   DeckHarness harness;
   EXPECT_FALSE(harness.Deck().Play());
   EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
 }
 
-// Tapes whose jumps, loops, calls or returns go round blocks that play nothing
-// end (stopped, rewound, tapeEnded) instead of keeping the emulation thread.
-TEST(DeckFlow, TapesThatGoRoundNothingEnd) {
-  const std::vector<std::pair<const char*, std::vector<Bytes>>> tapes = {
-      {"jump +1, jump -1", {JumpBlock(1), JumpBlock(-1)}},
-      {"jump to itself through a group", {GroupStart("g"), JumpBlock(-1)}},
-      {"call of a block that returns at once", {CallSequence({1}), ReturnFromSequence()}},
-      {"call of itself", {CallSequence({0}), Mark(100)}},
-      {"return to the block before it", {Mark(100), ReturnFromSequence()}},
-      {"loop end back to a loop start of 65535 around nothing", {LoopStart(65535), LoopEnd(), JumpBlock(-2)}},
-      {"empty pulse sequence and a jump back", {PulseSequence({}), JumpBlock(-1)}},
-      {"empty data block and a jump back", {PureData(600, 1200, 8, 0, {}), JumpBlock(-1)}},
-      {"tone of zero-length pulses and a jump back", {PureTone(0, 1000), JumpBlock(-1)}},
-      {"pulses of zero length and a jump back", {PulseSequence({0, 0, 0}), JumpBlock(-1)}},
-  };
-  for (const auto& [name, blocks] : tapes) {
-    DeckHarness harness;
-    harness.Load(blocks);
-    harness.Deck().Play();
-    EXPECT_TRUE(harness.RunFramesUntilStopped(3)) << name;
-    EXPECT_EQ(1u, harness.Deck().tapeEnded) << name;
-    EXPECT_EQ(0, harness.Deck().blockIndex) << name;
-  }
-}
-
-// The guard against tapes that go round nothing leaves long walks of real
-// tapes alone: a message looped 1000 times, eleven blocks of no signal looped
-// 65535 times (720,885 steps with no time passing), a tone looped 65535 times.
-TEST(DeckFlow, LongWellFormedLoopsPlayInFull) {
-  DeckHarness texts;
-  std::vector<Bytes> blocks = {LoopStart(65535)};
-  for (int i = 0; i < 10; ++i) blocks.push_back(TextDescription("t"));
-  blocks.insert(blocks.end(), {LoopEnd(), Mark(100)});
-  texts.Load(blocks);
-  texts.Deck().Play();
-  EXPECT_EQ((std::vector<std::int64_t>{100}), PulseLengths(texts.Run(), 0));
-
-  DeckHarness harness;
-  harness.Load({LoopStart(1000), MessageBlock(1, "m"), LoopEnd(), Mark(100)});
-  harness.Events();
-  harness.Deck().Play();
-  EXPECT_EQ((std::vector<std::int64_t>{100}), PulseLengths(harness.Run(), 0));
-  int messages = 0;
-  for (const TapeEvent& event : harness.Events()) messages += event.code == TAPE_EVENT_MESSAGE;
-  EXPECT_EQ(1000, messages);
-
-  DeckHarness tones;
-  tones.Load({LoopStart(65535), PureTone(1, 1), LoopEnd()});
-  tones.Deck().Play();
-  EXPECT_EQ(65535u, tones.Run().size());
-}
-
 std::filesystem::path SharedTapes() { return std::filesystem::path(REELBOX_SHARED_TAPES); }
-
-// Plays a tape to its end, pressing Play whenever it stops and passing over
-// select blocks; false if the end is not reached within the frames given.
-bool PlayToTheEnd(DeckHarness& harness, std::int64_t frames) {
-  for (std::int64_t frame = 0; frame < frames; ++frame) {
-    if (harness.Deck().tapeEnded) return true;
-    if (harness.Deck().state != DECK_PLAYING) {
-      const TapeBlock* block = harness.Deck().CurrentBlock();
-      if (block != nullptr && block->id == 0x28) harness.Deck().GoToBlock(harness.Deck().blockIndex + 1);
-      harness.Deck().Play();
-    }
-    harness.machine.clock = 30000;
-    harness.ReadEar();
-    harness.NextFrame();
-  }
-  return harness.Deck().tapeEnded != 0;
-}
-
-TEST(DeckFlow, SharedTzxFilesPlayToTheirEnd) {
-  std::vector<std::filesystem::path> files;
-  for (const char* folder : {"libspectrum", "47loader"}) {
-    const std::filesystem::path directory = SharedTapes() / folder;
-    if (!std::filesystem::is_directory(directory)) continue;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-      if (entry.path().extension() == ".tzx") files.push_back(entry.path());
-    }
-  }
-  if (files.empty()) GTEST_SKIP() << "no shared tapes at " << SharedTapes();
-  for (const std::filesystem::path& file : files) {
-    DeckHarness harness;
-    harness.machine.is48KMode = 1;
-    ReadTzxFile(harness.Tape(), file.string().c_str());
-    harness.Deck().ResetDeck();
-    if (harness.Tape().GetCount() == 0) continue;
-    EXPECT_TRUE(PlayToTheEnd(harness, 50 * 600)) << file;
-  }
-}
 
 struct SharedCase {
   const char* file;
   std::vector<std::int64_t> pulses;
 };
-
-// Files whose whole signal is small enough to state.
-TEST(DeckFlow, SharedTzxFilesPlayTheirSignal) {
-  const std::vector<std::int64_t> trailing = [] {
-    std::vector<std::int64_t> pulses(3220, 2168);
-    pulses.insert(pulses.end(), {667, 735});
-    pulses.insert(pulses.end(), 16, 1710);  // one byte, 0xFF
-    pulses.push_back(3500000);              // the pause block after it, the last block: 1 s
-    return pulses;
-  }();
-  const std::vector<SharedCase> cases = {
-      {"raw-data-block.tzx", {40, 40, 40, 40, 10, 10, 20 + 3500000}},
-      {"turbo-zeropilot.tzx", {667, 735, 3500000}},
-      {"empty-drb.tzx", {3500000}},
-      {"jump.tzx", std::vector<std::int64_t>(678, 303)},
-      {"loop2.tzx", std::vector<std::int64_t>(2 * 185, 837)},
-      {"trailing-pause-block.tzx", trailing},
-  };
-  const std::filesystem::path directory = SharedTapes() / "libspectrum";
-  if (!std::filesystem::is_directory(directory)) GTEST_SKIP() << "no shared tapes at " << directory;
-  for (const SharedCase& sample : cases) {
-    DeckHarness harness;
-    ASSERT_EQ(RESULT_OK, ReadTzxFile(harness.Tape(), (directory / sample.file).string().c_str())) << sample.file;
-    harness.Deck().ResetDeck();
-    harness.Deck().Play();
-    EXPECT_EQ(sample.pulses, PulseLengths(harness.Run(), 0)) << sample.file;
-  }
-}
 
 // complete-tzx.tzx as its reader keeps it (it ends with its archive block):
 // every signal block with its own timings, the pauses as single pulses, the
@@ -287,15 +109,34 @@ std::vector<std::int64_t> CompleteTzxPulses() {
   return pulses;
 }
 
-TEST(DeckFlow, CompleteTzxPlaysEveryBlockAsWritten) {
-  const std::filesystem::path file = SharedTapes() / "libspectrum" / "complete-tzx.tzx";
-  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no shared tapes at " << SharedTapes();
-  DeckHarness harness;
-  ASSERT_EQ(RESULT_OK, ReadTzxFile(harness.Tape(), file.string().c_str()));
-  harness.Deck().ResetDeck();
-  harness.Deck().Play();
-  EXPECT_EQ(CompleteTzxPulses(), PulseLengths(harness.Run(), 0));
-  EXPECT_EQ(1u, harness.Deck().tapeEnded);
+// Files whose whole signal is small enough to state, and one of every block.
+TEST(DeckFlow, SharedTzxFilesPlayTheirSignal) {
+  const std::vector<std::int64_t> trailing = [] {
+    std::vector<std::int64_t> pulses(3220, 2168);
+    pulses.insert(pulses.end(), {667, 735});
+    pulses.insert(pulses.end(), 16, 1710);  // one byte, 0xFF
+    pulses.push_back(3500000);              // the pause block after it, the last block: 1 s
+    return pulses;
+  }();
+  const std::vector<SharedCase> cases = {
+      {"raw-data-block.tzx", {40, 40, 40, 40, 10, 10, 20 + 3500000}},
+      {"turbo-zeropilot.tzx", {667, 735, 3500000}},
+      {"empty-drb.tzx", {3500000}},
+      {"jump.tzx", std::vector<std::int64_t>(678, 303)},
+      {"loop2.tzx", std::vector<std::int64_t>(2 * 185, 837)},
+      {"trailing-pause-block.tzx", trailing},
+      {"complete-tzx.tzx", CompleteTzxPulses()},
+  };
+  const std::filesystem::path directory = SharedTapes() / "libspectrum";
+  if (!std::filesystem::is_directory(directory)) GTEST_SKIP() << "no shared tapes at " << directory;
+  for (const SharedCase& sample : cases) {
+    DeckHarness harness;
+    ASSERT_EQ(RESULT_OK, ReadTzxFile(harness.Tape(), (directory / sample.file).string().c_str())) << sample.file;
+    harness.Deck().ResetDeck();
+    harness.Deck().Play();
+    EXPECT_EQ(sample.pulses, PulseLengths(harness.Run(), 0)) << sample.file;
+    EXPECT_EQ(1u, harness.Deck().tapeEnded) << sample.file;
+  }
 }
 
 }  // namespace

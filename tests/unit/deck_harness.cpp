@@ -81,11 +81,6 @@ std::vector<Transition> DeckHarness::Run(std::size_t maxTransitions, std::int64_
   return seen;
 }
 
-bool DeckHarness::RunFramesUntilStopped(std::int64_t frames) {
-  for (std::int64_t i = 0; i < frames && Deck().state == DECK_PLAYING; ++i) NextFrame();
-  return Deck().state != DECK_PLAYING;
-}
-
 std::vector<std::int64_t> PulseLengths(const std::vector<Transition>& transitions, std::int64_t start) {
   std::vector<std::int64_t> lengths;
   for (const Transition& transition : transitions) {

@@ -49,8 +49,6 @@ class DeckHarness {
 
   std::vector<Transition> Run(std::size_t maxTransitions = std::numeric_limits<std::size_t>::max(),
                               std::int64_t maxTime = std::numeric_limits<std::int64_t>::max());
-  // Runs whole frames until the deck stops or frames run out; false if it still plays.
-  bool RunFramesUntilStopped(std::int64_t frames);
   std::vector<TapeEvent> Events() { return events.Take(); }
 
   ScriptedMachine machine;

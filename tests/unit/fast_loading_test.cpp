@@ -80,32 +80,6 @@ INSTANTIATE_TEST_SUITE_P(LeaderLoops, PilotSkipTest,
                            return std::string(info.param.loader != nullptr ? info.param.loader : "rom");
                          });
 
-TEST(PilotSkip, TriesOncePerFrameAtAnInAndNotAgainAfterItsSkip) {
-  DeckHarness harness;
-  PutRomLoader(harness.machine);
-  // Not at an IN: nothing is looked at, and the trap stays armed.
-  EnterEdgeRoutine(harness.machine, 0x05EE, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
-  harness.Load({RomTimedBlock({1})});
-  harness.Deck().Play();
-  harness.Run(3);
-  EXPECT_EQ(1u, harness.Deck().pilotTrapArmed);
-  // An IN in an unknown loop spends the trap until the next frame.
-  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, 0x9000});
-  harness.Run(1);
-  EXPECT_EQ(0u, harness.Deck().pilotTrapArmed);
-  EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
-  harness.Run(3);
-  EXPECT_EQ(0, harness.machine.Register(REG_BC));
-  harness.NextFrame();
-  harness.Run(1);
-  EXPECT_EQ(0xC7, HighOf(harness.machine.Register(REG_BC)));
-  // Done for this tone: the next frame skips nothing.
-  harness.machine.registers[REG_BC] = 0;
-  harness.NextFrame();
-  harness.Run(1);
-  EXPECT_EQ(0, harness.machine.Register(REG_BC));
-}
-
 // Edge detection: a loader spinning in one sampling loop, B rising by one at
 // each port read. The block starts with a 1 bit (pulses of 1710).
 class EdgeDetectionTest : public ::testing::Test {
@@ -141,46 +115,6 @@ TEST_F(EdgeDetectionTest, TheThirdReadOfOneLoopGetsTheEdge) {
   EXPECT_EQ(0xF021, harness.machine.Register(REG_BC));
   // The next pulse runs from the early edge.
   EXPECT_EQ(1710, harness.Deck().untilEdge);
-}
-
-TEST_F(EdgeDetectionTest, AZeroBitKeepsTheCount) {
-  harness.Deck().SetAutoPlayStop(0);
-  harness.Run(16);  // the 0xFF byte
-  const std::uint32_t t = harness.machine.clock + 10;
-  EXPECT_FALSE(ReadAt(t, 0x30));
-  EXPECT_FALSE(ReadAt(t + 59, 0x31));
-  EXPECT_TRUE(ReadAt(t + 118, 0x32));
-  EXPECT_EQ(0x3221, harness.machine.Register(REG_BC));
-}
-
-struct SpinCase {
-  const char* name;
-  std::uint8_t secondB;
-  std::uint16_t secondPc;
-};
-
-class EdgeDetectionSpinTest : public EdgeDetectionTest, public ::testing::WithParamInterface<SpinCase> {};
-
-TEST_P(EdgeDetectionSpinTest, ANewLoopOrAnotherCountStartsOver) {
-  EXPECT_FALSE(ReadAt(100, 0x10));
-  const std::uint16_t pc = GetParam().secondPc;
-  EXPECT_FALSE(ReadAt(159, GetParam().secondB, pc));
-  EXPECT_FALSE(ReadAt(218, GetParam().secondB + 1, pc));
-  EXPECT_TRUE(ReadAt(277, GetParam().secondB + 2, pc));
-}
-
-INSTANTIATE_TEST_SUITE_P(Reads, EdgeDetectionSpinTest,
-                         ::testing::Values(SpinCase{"b_rose_by_two", 0x12, 0x9102}, SpinCase{"b_stayed", 0x10, 0x9102},
-                                           SpinCase{"other_loop", 0x11, 0x9202}),
-                         [](const ::testing::TestParamInfo<SpinCase>& info) { return info.param.name; });
-
-TEST_F(EdgeDetectionTest, ATapeThatForbidsItPlaysInRealTime) {
-  harness.Deck().Stop();
-  harness.Tape().edgeDetectionAllowed = 0;
-  harness.Deck().Play();
-  EXPECT_FALSE(ReadAt(100, 0x10));
-  EXPECT_FALSE(ReadAt(159, 0x11));
-  EXPECT_FALSE(ReadAt(218, 0x12));
 }
 
 // Each method in a scene where it acts when nothing stops it; true when it did.

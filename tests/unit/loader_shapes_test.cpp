@@ -11,39 +11,6 @@ namespace {
 
 constexpr std::uint8_t ROM_BIT_THRESHOLD = 0xCB;  // every loader here uses the ROM's LD A,0xCB
 
-TEST(RomLoaderShape, LeaderAndByteLoopAreType1) {
-  ScriptedMachine memory;
-  PutRomLoader(memory);
-  const MachineAccess machine(&memory);
-  EXPECT_EQ(1, MatchLoaderSignature(machine, ROM_LEADER_RETURN, LeaderSignatures));
-  EXPECT_EQ(0, MatchLoaderSignature(machine, ROM_LEADER_RETURN, EdgeSignatures));
-  EnterEdgeRoutine(memory, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
-  EXPECT_EQ(1, ClassifyDataLoader(machine));
-  EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(ROM_BYTE_RETURN + ThresholdOffset(1)));
-}
-
-struct BrokenByteLoop {
-  const char* name;
-  std::uint16_t address;
-  std::uint8_t value;
-};
-
-class RomByteLoopMutationTest : public ::testing::TestWithParam<BrokenByteLoop> {};
-
-// A RET NC after the edge call is not enough: the whole comparison tail must follow.
-TEST_P(RomByteLoopMutationTest, IsNoLongerAByteLoop) {
-  ScriptedMachine memory;
-  PutRomLoader(memory);
-  memory.memory[GetParam().address] = GetParam().value;
-  EnterEdgeRoutine(memory, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_BYTE_RETURN, ROM_TWO_EDGES_RETURN});
-  EXPECT_EQ(0, ClassifyDataLoader(MachineAccess(&memory)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Tails, RomByteLoopMutationTest,
-                         ::testing::Values(BrokenByteLoop{"ld_a_n", 0x05CE, 0x06}, BrokenByteLoop{"cp_b", 0x05D0, 0xB9},
-                                           BrokenByteLoop{"rl_l", 0x05D2, 0x14}, BrokenByteLoop{"jp_nc", 0x05D5, 0xC3}),
-                         [](const ::testing::TestParamInfo<BrokenByteLoop>& info) { return info.param.name; });
-
 struct ShapeCase {
   const char* loader;
   std::int32_t leaderType;      // LeaderSignatures at the leader loop's return address
@@ -70,34 +37,6 @@ TEST_P(LoaderShapeTest, LeaderLoopMatchesItsSignature) {
   const MachineAccess machine(&memory_);
   EXPECT_EQ(GetParam().leaderType, MatchLoaderSignature(machine, leaderReturn, LeaderSignatures));
   EXPECT_EQ(GetParam().edgeType, MatchLoaderSignature(machine, leaderReturn, EdgeSignatures));
-}
-
-// The calls that wait for the tone must not spend the pilot trap.
-TEST_P(LoaderShapeTest, NothingBeforeTheLeaderMatches) {
-  const MachineAccess machine(&memory_);
-  for (const char* label : {"ld_start", "ld_wait", "start"}) {
-    const std::uint16_t after = AfterCall(loader_, loader_.Label(label));
-    EXPECT_EQ(0, MatchLoaderSignature(machine, after, LeaderSignatures)) << label;
-    EXPECT_EQ(0, MatchLoaderSignature(machine, after, EdgeSignatures)) << label;
-  }
-}
-
-TEST_P(LoaderShapeTest, ByteLoopHasItsClassAndThreshold) {
-  const MachineAccess machine(&memory_);
-  const std::uint16_t firstCall = loader_.Label("ld_8_bits");
-  EnterEdgeRoutine(memory_, LoaderAfterIn(loader_), StackInCall(loader_, firstCall));
-  const std::int32_t firstType = ClassifyDataLoader(machine);
-  EXPECT_EQ(GetParam().firstCallType, firstType);
-  if (GetParam().secondCallType == 0) {
-    const std::uint16_t loopReturn = AfterCall(loader_, firstCall);
-    EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(Offset(loopReturn, ThresholdOffset(firstType))));
-    return;
-  }
-  const std::uint16_t secondReturn = AfterCall(loader_, AfterCall(loader_, firstCall));
-  EnterEdgeRoutine(memory_, LoaderAfterIn(loader_), StackInCall(loader_, secondReturn - 3));
-  EXPECT_EQ(GetParam().secondCallType, ClassifyDataLoader(machine));
-  // The second call's handler takes its threshold from the second LD A,n.
-  EXPECT_EQ(ROM_BIT_THRESHOLD, machine.Byte(Offset(secondReturn, ThresholdOffset(GetParam().secondCallType))));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/tape_deck.h"
+#include "scripted_machine.h"
 
 namespace reelbox {
 namespace {
@@ -13,62 +14,6 @@ constexpr std::uint32_t FRAME = 69888;
 constexpr std::int32_t QUIET = 0x400;
 constexpr std::int32_t LOUD = 0x4000;
 constexpr int SAMPLES = 882;
-
-// The machine as far as the noise asks it.
-class NoiseMachine final : public IEmulatedMachine {
- public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return ++refs; }
-  std::uint32_t RB_CALL Release() override { return --refs; }
-  HResult RB_CALL AddExecutionTrap(std::uint32_t, std::uint16_t, std::uint32_t, IDevice*) override {
-    return RESULT_NOTIMPL;
-  }
-  HResult RB_CALL RemoveExecutionTrap(std::uint32_t, std::uint16_t, std::uint32_t, IDevice*) override {
-    return RESULT_NOTIMPL;
-  }
-  HResult RB_CALL SetRegister(std::uint32_t, std::uint32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetRegister(std::uint32_t, std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL ReadMemory(std::uint16_t, std::uint8_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL WriteMemory(std::uint16_t, std::uint8_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot9() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot10() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL PopWord(std::uint16_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot12() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot13() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot14() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot15() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot16() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot17() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL GetModel() override { return MODEL_48K; }
-  std::uint32_t RB_CALL Is48KMode() override { return 1; }
-  HResult RB_CALL MachineSlot20() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot21() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot22() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot23() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot24() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetFullSpeed(std::uint32_t) override { return RESULT_OK; }
-  std::uint32_t RB_CALL GetFrameClock() override { return 0; }
-  HResult RB_CALL SetFrameClock(std::uint32_t) override { return RESULT_OK; }
-  std::uint32_t RB_CALL GetFrameLength() override { return FRAME; }
-  HResult RB_CALL MachineSlot29() override { return RESULT_NOTIMPL; }
-  std::uint32_t RB_CALL GetRealTimeFlag() override { return realTime; }
-  HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot32() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetSoundDevice(IDirectSound** device) override {
-    *device = nullptr;
-    return RESULT_FAIL;
-  }
-  std::uint32_t RB_CALL IsSoundOff() override { return soundOff; }
-  std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended; }
-
-  std::uint32_t refs = 1;
-  std::uint32_t realTime = 1;
-  std::uint32_t soundOff = 0;
-  std::uint32_t soundSuspended = 0;
-};
 
 // A buffer that logs what the deck does to it.
 class FakeBuffer final : public IDirectSoundBuffer {
@@ -168,6 +113,7 @@ class FakeSound final : public IDirectSound {
 class LoadingNoise : public ::testing::Test {
  protected:
   void SetUp() override {
+    machine.realTime = 1;
     deck.host = &machine;
     deck.edgeLog = edges.data();
     deck.edgeCount = 0;
@@ -208,7 +154,7 @@ class LoadingNoise : public ::testing::Test {
 
   TapeBlockList list;
   TapeDeck deck{&list};
-  NoiseMachine machine;
+  test::ScriptedMachine machine;
   FakeSound sound;
   FakeBuffer buffer;
   std::vector<std::uint32_t> edges = std::vector<std::uint32_t>(EDGE_LOG_ENTRIES, 0);
@@ -224,112 +170,53 @@ class LoadingNoise : public ::testing::Test {
   return ::testing::AssertionSuccess();
 }
 
-TEST_F(LoadingNoise, FrameWithoutEdgesHoldsTheLevel) {
-  struct Case {
-    std::uint8_t level;
-    std::int32_t amplitude;
-    int expected;
+// Each sample is the mean of its sixteen sub-steps' levels.
+TEST_F(LoadingNoise, RendersEdgesIntoSamplesBySixteenths) {
+  struct Span {
+    int first, last, value;
   };
-  for (const Case& c : {Case{0x40, QUIET, 1024}, Case{0x40, LOUD, 16384}, Case{0x00, QUIET, -1024}}) {
-    EXPECT_TRUE(AllEqual(Render(c.level, {}, c.amplitude), 0, SAMPLES - 1, c.expected)) << "level " << int(c.level);
+  const struct {
+    std::uint8_t level;
+    std::vector<std::uint32_t> times;
+    std::int32_t amplitude;
+    std::vector<Span> spans;
+  } cases[] = {
+      {0x40, {}, QUIET, {{0, SAMPLES - 1, 1024}}},
+      {0x40, {}, LOUD, {{0, SAMPLES - 1, 16384}}},
+      {0x00, {}, QUIET, {{0, SAMPLES - 1, -1024}}},
+      {0x40, {FRAME / 2}, QUIET, {{0, 440, QUIET}, {441, SAMPLES - 1, -QUIET}}},
+      // T 7944 is sub-step 1604: 4 sixteenths of sample 100 high, 12 low.
+      {0x40, {7944}, QUIET, {{0, 99, QUIET}, {100, 100, -8 * QUIET / 16}, {101, SAMPLES - 1, -QUIET}}},
+      // Sub-steps 1602 and 1610 fall in sample 100; 1616 is the first of sample 101.
+      {0x00, {7934, 7974, 8004}, QUIET, {{0, 99, -QUIET}, {100, 100, 0}, {101, SAMPLES - 1, QUIET}}},
+      // Edges past the frame's end count at its end; T 69878 is sub-step 14109.
+      {0x40, {FRAME - 10, FRAME + 500}, QUIET, {{0, SAMPLES - 2, QUIET}, {SAMPLES - 1, SAMPLES - 1, 10 * QUIET / 16}}},
+  };
+  for (const auto& c : cases) {
+    const auto samples = Render(c.level, c.times, c.amplitude);
+    for (const Span& s : c.spans) EXPECT_TRUE(AllEqual(samples, s.first, s.last, s.value)) << c.times.size();
   }
 }
 
-TEST_F(LoadingNoise, EdgeAtHalfFrameSplitsAtSample441) {
-  const auto samples = Render(0x40, {FRAME / 2});
-  EXPECT_TRUE(AllEqual(samples, 0, 440, QUIET));
-  EXPECT_TRUE(AllEqual(samples, 441, SAMPLES - 1, -QUIET));
-}
-
-TEST_F(LoadingNoise, EdgeInsideASampleWeighsBothLevelsBySixteenths) {
-  // T-state 7944 is sub-step 1604: 4 sixteenths of sample 100 high, 12 low.
-  const auto samples = Render(0x40, {7944});
-  EXPECT_TRUE(AllEqual(samples, 0, 99, QUIET));
-  EXPECT_EQ(samples[100], (4 * QUIET - 12 * QUIET) / 16);
-  EXPECT_TRUE(AllEqual(samples, 101, SAMPLES - 1, -QUIET));
-}
-
-TEST_F(LoadingNoise, TwoEdgesInOneSampleAndOneOnItsBoundary) {
-  // Sub-steps 1602 and 1610 (T 7934 and 7974) fall in sample 100; sub-step
-  // 1616 (T 8004) is the first of sample 101.
-  const auto samples = Render(0x00, {7934, 7974, 8004});
-  EXPECT_TRUE(AllEqual(samples, 0, 99, -QUIET));
-  EXPECT_EQ(samples[100], (-2 * QUIET + 8 * QUIET - 6 * QUIET) / 16);
-  EXPECT_TRUE(AllEqual(samples, 101, SAMPLES - 1, QUIET));
-}
-
-TEST_F(LoadingNoise, EdgesPastTheFrameEndCountAtItsEnd) {
-  const auto samples = Render(0x40, {FRAME - 10, FRAME + 500});
-  EXPECT_TRUE(AllEqual(samples, 0, SAMPLES - 2, QUIET));
-  EXPECT_EQ(samples[SAMPLES - 1], (13 * QUIET - 3 * QUIET) / 16);  // T 69878 is sub-step 14109
-}
-
-TEST_F(LoadingNoise, OnlyTheLoggedEdgesOfABusyFrameAreRendered) {
-  std::vector<std::uint32_t> times(EDGE_LOG_ENTRIES);
-  for (std::size_t i = 0; i < times.size(); ++i) times[i] = 4 + 8 * static_cast<std::uint32_t>(i);
-  const auto all = Render(0x40, times);
-  // An even number of edges: the level after the last (T 55996) is the start level.
-  EXPECT_TRUE(AllEqual(all, 708, SAMPLES - 1, QUIET));
-  for (int i = 0; i < 700; ++i) EXPECT_LE(std::abs(all[i]), QUIET / 4) << "sample " << i;
-  // A count above the log's size reads no further than the log.
-  deck.edgeCount = EDGE_LOG_ENTRIES + 500;
-  std::vector<std::int16_t> again(SAMPLES);
-  deck.RenderNoiseFrame(again.data(), QUIET);
-  EXPECT_EQ(again, all);
-}
-
-TEST_F(LoadingNoise, PlaybackStartsAtTheFourthFrame) {
+TEST_F(LoadingNoise, PlaysAfterItsLeadFramesAndWritesFrameByFrameRoundTheBuffer) {
   StartNoise();
-  for (int frame = 1; frame <= 6; ++frame) {
-    Frame();
+  for (int frame = 1; frame <= 52; ++frame) {
+    Frame(frame == 6 ? 1 : 0);  // a flagged frame keeps the write position
     EXPECT_EQ(buffer.plays, frame >= 4 ? 1u : 0u) << "frame " << frame;
   }
   EXPECT_EQ(buffer.playFlags, DSBPLAY_LOOPING);
   EXPECT_EQ(buffer.positions, (std::vector<std::uint32_t>{0}));
-  EXPECT_EQ(buffer.lockOffsets, (std::vector<std::uint32_t>{0, 1764, 3528, 5292, 7056, 8820}));
-  EXPECT_EQ(buffer.unlockedBytes.size(), 6u);
-}
+  ASSERT_EQ(buffer.lockOffsets.size(), 52u);
+  EXPECT_EQ(std::vector<std::uint32_t>(buffer.lockOffsets.begin(), buffer.lockOffsets.begin() + 7),
+            (std::vector<std::uint32_t>{0, 1764, 3528, 5292, 7056, 7056, 8820}));
+  EXPECT_EQ(buffer.lockOffsets[51], 0u) << "fifty frames round";
+  EXPECT_EQ(buffer.unlockedBytes.size(), 52u);
 
-TEST_F(LoadingNoise, EightLeadFramesWhenTheDeckAsksForThem) {
+  buffer = FakeBuffer();
   deck.noiseLeadFrames = 8;
   StartNoise();
-  for (int frame = 1; frame <= 7; ++frame) Frame();
-  EXPECT_EQ(buffer.plays, 0u);
-  Frame();
-  EXPECT_EQ(buffer.plays, 1u);
-}
-
-TEST_F(LoadingNoise, WritePositionWrapsAfterFiftyFrames) {
-  StartNoise();
-  for (int frame = 0; frame < 51; ++frame) Frame();
-  ASSERT_EQ(buffer.lockOffsets.size(), 51u);
-  EXPECT_EQ(buffer.lockOffsets[49], 49u * 1764);
-  EXPECT_EQ(buffer.lockOffsets[50], 0u);
-}
-
-TEST_F(LoadingNoise, FlaggedFrameKeepsTheWritePosition) {
-  StartNoise();
-  Frame();
-  Frame(1);
-  Frame();
-  EXPECT_EQ(buffer.lockOffsets, (std::vector<std::uint32_t>{0, 0, 1764}));
-}
-
-TEST_F(LoadingNoise, FlashLoadRestartsTheNoiseWithItsLeadFrames) {
-  StartNoise();
-  for (int frame = 0; frame < 5; ++frame) Frame();
-  ASSERT_TRUE(buffer.playing);
-  deck.NoiseFrameStart(0);
-  deck.noiseRestart = 1;  // a block was flash-loaded during this frame
-  deck.NoiseFrameEnd();
-  EXPECT_FALSE(buffer.playing);
-  EXPECT_EQ(deck.noisePlaying, 0u);
-  deck.noiseRestart = 0;
-  buffer.lockOffsets.clear();
-  for (int frame = 0; frame < 4; ++frame) Frame();
-  EXPECT_EQ(buffer.positions, (std::vector<std::uint32_t>{0, 0}));
-  EXPECT_EQ(buffer.lockOffsets, (std::vector<std::uint32_t>{0, 1764, 3528, 5292}));
-  EXPECT_EQ(buffer.plays, 2u);
+  for (int frame = 1; frame <= 8; ++frame) Frame();
+  EXPECT_EQ(buffer.plays, 1u) << "eight lead frames when the deck asks for them";
 }
 
 TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
@@ -357,40 +244,6 @@ TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
     machine.realTime = 1;
     machine.soundSuspended = 0;
   }
-}
-
-TEST_F(LoadingNoise, LostBufferIsRestoredAndTheFrameSkipped) {
-  StartNoise();
-  Frame();
-  buffer.lost = true;
-  deck.NoiseFrameStart(0);
-  EXPECT_EQ(deck.NoiseFrameEnd(), DSERR_BUFFERLOST);
-  EXPECT_EQ(buffer.restores, 1u);
-  EXPECT_EQ(buffer.unlockedBytes.size(), 1u);
-  EXPECT_EQ(Frame(), RESULT_OK);
-}
-
-TEST_F(LoadingNoise, FrameEndRendersTheLastEdgesOfAStoppedTape) {
-  StartNoise();
-  Frame();
-  deck.state = DECK_STOPPED;
-  deck.edgeCount = 0;
-  deck.NoiseFrameEnd();
-  EXPECT_EQ(buffer.lockOffsets.size(), 1u);
-  deck.edgeCount = 1;  // the tape stopped during the frame
-  deck.NoiseFrameEnd();
-  EXPECT_EQ(buffer.lockOffsets.size(), 2u);
-  machine.soundOff = 1;
-  deck.NoiseFrameEnd();
-  EXPECT_EQ(buffer.lockOffsets.size(), 2u);
-}
-
-TEST_F(LoadingNoise, FrameStartTakesTheRunningPulseBack) {
-  StartNoise();
-  deck.untilEdge = 300;
-  deck.currentPulse = 2168;
-  deck.NoiseFrameStart(0);
-  EXPECT_EQ(deck.lastEdgeTime, 300 - 2168);
 }
 
 }  // namespace

@@ -44,51 +44,6 @@ Transitions PlayAll(DeckHarness& harness) {
   return seen;
 }
 
-TEST(CswPlayback, RunsLastTheirSamplesFromTheFirstPiecesLevel) {
-  for (std::uint8_t initial : {1, 0}) {
-    const Bytes pulses{5, 3};
-    DeckHarness harness;
-    AppendCswPiece(harness, pulses, 44100, initial);
-    AppendBlocks(harness.Tape(), {PureTone(500, 1)});
-    const std::uint8_t after = initial ? LOW : HIGH;
-    const std::uint8_t back = initial ? HIGH : LOW;
-    // 3,494,400 / 44100 = 79 T-states a sample; the tone starts at the last edge.
-    EXPECT_EQ((Transitions{{5 * 79, after}, {8 * 79, back}, {8 * 79 + 500, after}}), PlayAll(harness))
-        << "initial level " << int{initial};
-  }
-}
-
-TEST(CswPlayback, LongPulseIsOnePulse) {
-  const Bytes pulses{0x00, 0x10, 0x27, 0x00, 0x00};  // 10000 samples
-  DeckHarness harness;
-  AppendCswPiece(harness, pulses, 44100, 1);
-  EXPECT_EQ((Transitions{{10000 * 79, LOW}}), PlayAll(harness));
-}
-
-TEST(CswPlayback, LaterPiecesKeepTheLevelAndFollowWithoutASeam) {
-  const Bytes first{5, 3};
-  const Bytes second{2, 4};
-  DeckHarness harness;
-  AppendCswPiece(harness, first, 44100, 1);
-  AppendCswPiece(harness, second, 44100, 1);  // its level byte is not applied
-  EXPECT_EQ((Transitions{{5 * 79, LOW}, {8 * 79, HIGH}, {10 * 79, LOW}, {14 * 79, HIGH}}), PlayAll(harness));
-}
-
-// A long pulse of 0 samples plays as one sample: the level after it is the
-// one the recording has, and playing never stalls on it.
-TEST(CswPlayback, RunOfZeroPlaysAsOneSample) {
-  const Bytes pulses{0, 0, 0, 0, 0, 5};
-  DeckHarness harness;
-  AppendCswPiece(harness, pulses, 44100, 1);
-  EXPECT_EQ((Transitions{{79, LOW}, {6 * 79, HIGH}}), PlayAll(harness));
-
-  const Bytes zeros{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  DeckHarness only;
-  AppendCswPiece(only, zeros, 44100, 1);
-  EXPECT_EQ((Transitions{{79, LOW}, {158, HIGH}}), PlayAll(only));
-  EXPECT_EQ(DECK_STOPPED, only.Deck().state);
-}
-
 TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
   struct Case {
     std::uint32_t rate;
@@ -103,45 +58,12 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
   }
 }
 
-TEST(CswPlayback, FastLoadingRunsAtFullSpeedUntilTheTapeEnds) {
-  const Bytes pulses{5, 3};
-  DeckHarness harness;
-  AppendCswPiece(harness, pulses, 44100, 1);
-  PlayAll(harness);
-  ASSERT_FALSE(harness.machine.fullSpeedCalls.empty());
-  EXPECT_EQ(1u, harness.machine.fullSpeedCalls.front());
-  EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
-}
-
 // Samples read from real VOC and WAV files through the pieces' sample source.
 class SampledPlayback : public ::testing::Test {
  protected:
-  void LoadWav(const Bytes& samples, std::uint32_t rate) {
-    const Bytes file = testing::WaveFile(
-        testing::Join({testing::WaveFormatChunk(1, 1, rate, 8), testing::RiffChunk("data", samples)}));
-    const std::string path = folder_.Write("tape.wav", file);
-    ASSERT_EQ(RESULT_OK, ReadWavFile(harness_.Tape(), path.c_str()));
-  }
-
   testing::ScratchFolder folder_;
   DeckHarness harness_;
 };
-
-// Unsigned samples read as signed: 1 to 127 high, 0 and 128 to 255 low. Play
-// starts high, so the first sample is already a change.
-TEST_F(SampledPlayback, LevelFollowsTheSampleReadAsSigned) {
-  LoadWav({0x80, 0x81, 0x7F, 0x00}, 22050);
-  EXPECT_EQ((Transitions{{2 * 158, HIGH}, {3 * 158, LOW}}), PlayAll(harness_))
-      << "3,500,000 / 22050 = 158 T-states a sample";
-}
-
-TEST_F(SampledPlayback, EdgesAreLoggedOnlyWhereTheLevelChanges) {
-  Bytes samples(100, 0x7F);
-  samples.insert(samples.end(), 100, 0x80);
-  LoadWav(samples, 22050);
-  EXPECT_EQ((Transitions{{100 * 158, LOW}}), PlayAll(harness_));
-  EXPECT_EQ(2, harness_.Deck().edgeCount) << "the change, and the entry the stop closes the frame with";
-}
 
 TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
   struct Case {
@@ -175,48 +97,6 @@ TEST_F(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart
   }
   EXPECT_EQ(expected, PlayAll(harness_));
   EXPECT_EQ(expected, PlayAll(harness_)) << "played again after a rewind";
-}
-
-// A sample source for tests: delivers pieceIndex samples of 0x80 and then
-// fails with the code kept in fileOffset.
-HResult FailingSource(std::uint32_t operation, const std::uint8_t* blockData, std::uint8_t* buffer,
-                      std::uint32_t* count) {
-  const SampledPiece piece = DecodeSampledPieceData(blockData);
-  if (operation != SAMPLE_SOURCE_READ) return RESULT_OK;
-  if (piece.pieceIndex == 0) {
-    *count = 0;
-    return static_cast<HResult>(piece.fileOffset);
-  }
-  const std::uint32_t delivered = piece.pieceIndex < *count ? piece.pieceIndex : *count;
-  std::memset(buffer, 0x80, delivered);
-  *count = delivered;
-  // Counts down through the block's own bytes: the next read fails.
-  std::uint32_t left = 0;
-  std::memcpy(const_cast<std::uint8_t*>(blockData) + SAMPLED_PIECE_BLOCK_SIZE - 4, &left, 4);
-  return RESULT_OK;
-}
-
-void AppendFailingPiece(DeckHarness& harness, std::uint32_t samples, HResult failure) {
-  SampledPiece piece;
-  piece.sampleSource = FailingSource;
-  piece.sampleRate = 22050;
-  piece.fileOffset = static_cast<std::uint32_t>(failure);
-  piece.pieceIndex = samples;
-  harness.Tape().Append(NewSampledPieceBlock(piece));
-}
-
-TEST(SampledPlaybackFailure, ReadErrorEndsThePieceAndTheNextBlockPlays) {
-  for (HResult failure : {RESULT_FAIL, ResultFromSystemError(1117), RESULT_FALSE}) {
-    DeckHarness atOnce;
-    AppendFailingPiece(atOnce, 0, failure);
-    AppendBlocks(atOnce.Tape(), {PureTone(500, 1)});
-    EXPECT_EQ((Transitions{{500, LOW}}), PlayAll(atOnce)) << "nothing to play: no edge, no time";
-
-    DeckHarness later;
-    AppendFailingPiece(later, 10, failure);
-    AppendBlocks(later.Tape(), {PureTone(500, 1)});
-    EXPECT_EQ((Transitions{{10 * 158 + 500, HIGH}}), PlayAll(later)) << "ten low samples, then the tone";
-  }
 }
 
 }  // namespace

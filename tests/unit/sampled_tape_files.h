@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tape/sampled_blocks.h"
 #include "tape/tape_block_list.h"
 #include "tape_files.h"
 
@@ -121,6 +122,17 @@ inline Bytes Repeated(std::size_t count, std::uint8_t value) { return Bytes(coun
 inline void PutMarkerBlock(TapeBlockList& list) {
   const std::uint8_t text[] = {0x30, 1, 'x'};
   list.Append(NewOwnedBlock(text, sizeof text));
+}
+
+// The sampled pieces a reader put on the tape, in order.
+inline std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
+  std::vector<SampledPiece> pieces;
+  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
+    SampledPiece piece;
+    EXPECT_TRUE(DecodeSampledPiece(*list.GetBlock(i), &piece)) << "block " << i;
+    pieces.push_back(piece);
+  }
+  return pieces;
 }
 
 }  // namespace reelbox::testing

@@ -9,6 +9,7 @@
 #include "tape/byte_cursor.h"
 #include "tape/tap_reader.h"
 #include "tape_files.h"
+#include "tzx_builder.h"
 
 namespace reelbox {
 namespace {
@@ -45,9 +46,9 @@ TEST_P(AutoLoad, DecidesFromTheFirstDataCarryingBlock) {
 
 using test::Pause;
 using test::Standard;
-using test::Text;
-using test::Tone;
-using test::Turbo;
+
+Bytes Tone(std::uint16_t length, std::uint16_t pulses) { return test::PureTone(length, pulses); }
+Bytes Turbo(const Bytes& data) { return test::TurboBlock({}, 8, 1000, data); }
 
 INSTANTIATE_TEST_SUITE_P(
     TapeBlockList, AutoLoad,
@@ -56,10 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
         AutoLoadCase{"ProgramWithAutoStart", {Standard(PROGRAM_LINE_10), Standard(BODY)}, Program},
         AutoLoadCase{"ProgramFollowedByTone", {Standard(PROGRAM_LINE_10), Tone(2168, 3223)}, None},
         AutoLoadCase{"ProgramInTurboBlocks", {Turbo(PROGRAM_LINE_10), Turbo(BODY)}, Program},
-        AutoLoadCase{
-            "ControlBlocksBeforeHeaderAreSkipped",
-            {Text(0x30, "side A"), Pause(500), test::DirectRecording(4), Standard(PROGRAM_LINE_10), Standard(BODY)},
-            Program},
+        AutoLoadCase{"ControlBlocksBeforeHeaderAreSkipped",
+                     {test::TextDescription("side A"), Pause(500), test::DirectRecording(79, 0, 8, Bytes(4, 0x0F)),
+                      Standard(PROGRAM_LINE_10), Standard(BODY)},
+                     Program},
         AutoLoadCase{"TwentyByteHeader",
                      {Standard([] {
                         Bytes data = PROGRAM_LINE_10;
@@ -85,18 +86,20 @@ INSTANTIATE_TEST_SUITE_P(
         AutoLoadCase{"FirstBlockIsData", {Standard(BODY), Standard(PROGRAM_LINE_10), Standard(BODY)}, None}),
     [](const testing::TestParamInfo<AutoLoadCase>& info) { return std::string(info.param.name); });
 
-TEST(TapeBlockList, CommentZydroloadInAnyCaseForbidsEdgeDetectionUntilCleared) {
-  TapeBlockList list;
-  Fill(list, {test::ArchiveInfo({{0x00, "Title"}, {0x07, "ZydroLOAD"}})});
-  EXPECT_EQ(0u, list.edgeDetectionAllowed);
-  list.Clear();
-  EXPECT_EQ(1u, list.edgeDetectionAllowed);
-}
-
-TEST(TapeBlockList, OnlyTheFirstCommentCounts) {
-  TapeBlockList list;
-  Fill(list, {test::ArchiveInfo({{0x07, "zydroload!"}, {0x07, "zydroload"}})});
-  EXPECT_EQ(1u, list.edgeDetectionAllowed);
+// The first comment decides, whatever entries come before it; Clear forgets it.
+TEST(TapeBlockList, ACommentZydroloadInAnyCaseForbidsEdgeDetection) {
+  const struct {
+    Bytes block;
+    std::uint32_t allowed;
+  } cases[] = {{test::ArchiveInfo({{0x00, "Title"}, {0x07, "ZydroLOAD"}}), 0},
+               {test::ArchiveInfo({{0x07, "zydroload!"}, {0x07, "zydroload"}}), 1}};
+  for (const auto& c : cases) {
+    TapeBlockList list;
+    Fill(list, {c.block});
+    EXPECT_EQ(c.allowed, list.edgeDetectionAllowed);
+    list.Clear();
+    EXPECT_EQ(1u, list.edgeDetectionAllowed);
+  }
 }
 
 TEST(TapeBlockList, ArchiveEntriesPastTheBlockAreNotRead) {
@@ -106,18 +109,6 @@ TEST(TapeBlockList, ArchiveEntriesPastTheBlockAreNotRead) {
   Fill(list, {block});
   EXPECT_EQ(1u, list.edgeDetectionAllowed);
   EXPECT_EQ(1, list.GetCount());
-}
-
-TEST(TapeBlockList, SignalBlocksAreThoseThatMakeEdges) {
-  const struct {
-    std::uint8_t id;
-    std::uint32_t signal;
-  } cases[] = {{0x10, 1}, {0x15, 1}, {0x16, 0}, {0x20, 0}, {0x30, 0}, {0xEF, 0}, {0xF0, 1}, {0xF1, 1}};
-  for (const auto& c : cases) {
-    TapeBlockList list;
-    AppendOwned(list, Bytes{c.id, 0, 0, 0, 0});
-    EXPECT_EQ(c.signal, list.hasSignalBlocks) << std::hex << int(c.id);
-  }
 }
 
 TEST(TapeBlockList, ClearForgetsWhatTheLoadEstablished) {
@@ -133,21 +124,6 @@ TEST(TapeBlockList, ClearForgetsWhatTheLoadEstablished) {
   EXPECT_EQ(0u, list.hasSignalBlocks);
   EXPECT_EQ(0u, list.recordable);
   EXPECT_EQ(None, list.AnalyseForAutoLoad());
-}
-
-TEST(TapeBlockList, GetBlockFollowsTheChain) {
-  TapeBlockList list;
-  for (int round = 0; round < 2; ++round) {
-    list.Clear();
-    for (std::uint8_t i = 0; i < 40; ++i) AppendOwned(list, Pause(i));
-    const TapeBlock* walked = list.GetBlock(0);
-    for (std::int32_t i = 0; i < list.GetCount(); ++i, walked = walked->next) {
-      ASSERT_EQ(walked, list.GetBlock(i));
-      ASSERT_EQ(i, walked->data[1]);
-    }
-    EXPECT_EQ(nullptr, walked);
-    EXPECT_EQ(list.GetBlock(0), list.GetBlock(-5));
-  }
 }
 
 TEST(TapeBlockList, StandardBlockOf2722BytesAtIndex3IsNotRomLoadable) {
@@ -179,34 +155,5 @@ TEST(TapeBlockList, BlocksOtherThanStandardDataAreAlwaysRomLoadable) {
 
 // A sampled piece whose "file source" is this counter: the release operation
 // counts itself there.
-struct SampleSourceCalls {
-  int releases = 0;
-};
-
-HResult CountingSampleSource(std::uint32_t operation, const std::uint8_t* blockData, std::uint8_t*, std::uint32_t*) {
-  SampleSourceCalls* calls = nullptr;
-  std::memcpy(&calls, blockData + 1 + sizeof(SampleSourceRoutine), sizeof calls);
-  if (operation == SAMPLE_SOURCE_RELEASE) ++calls->releases;
-  return RESULT_OK;
-}
-
-TEST(TapeBlockList, ClearReleasesEverySampledPiece) {
-  SampleSourceCalls calls;
-  TapeBlockList list;
-  for (int piece = 0; piece < 3; ++piece) {
-    TapeBlock* block = NewOwnedBlock(BLOCK_SAMPLED_PIECE, 1 + sizeof(SampleSourceRoutine) + sizeof(void*) + 16);
-    SampleSourceRoutine routine = &CountingSampleSource;
-    SampleSourceCalls* source = &calls;
-    auto* bytes = const_cast<std::uint8_t*>(block->data);
-    std::memcpy(bytes + 1, &routine, sizeof routine);
-    std::memcpy(bytes + 1 + sizeof routine, &source, sizeof source);
-    list.Append(block);
-  }
-  list.Clear();
-  EXPECT_EQ(3, calls.releases);
-  list.Clear();
-  EXPECT_EQ(3, calls.releases);
-}
-
 }  // namespace
 }  // namespace reelbox

@@ -73,53 +73,9 @@ inline Bytes Standard(const Bytes& data, std::uint16_t pauseMs = 1000) {
   Append(block, data);
   return block;
 }
-inline Bytes Turbo(const Bytes& data) {
-  Bytes block = {0x11};
-  for (std::uint32_t timing : {2168u, 667u, 735u, 855u, 1710u, 3223u}) PutU16(block, timing);
-  block.push_back(8);
-  PutU16(block, 1000);
-  PutU24(block, static_cast<std::uint32_t>(data.size()));
-  Append(block, data);
-  return block;
-}
-inline Bytes Tone(std::uint16_t pulseLength, std::uint16_t pulses) {
-  Bytes block = {0x12};
-  PutU16(block, pulseLength);
-  PutU16(block, pulses);
-  return block;
-}
-inline Bytes Pulses(std::initializer_list<std::uint16_t> lengths) {
-  Bytes block = {0x13, static_cast<std::uint8_t>(lengths.size())};
-  for (std::uint16_t length : lengths) PutU16(block, length);
-  return block;
-}
-inline Bytes PureData(const Bytes& data) {
-  Bytes block = {0x14};
-  PutU16(block, 855);
-  PutU16(block, 1710);
-  block.push_back(8);
-  PutU16(block, 1000);
-  PutU24(block, static_cast<std::uint32_t>(data.size()));
-  Append(block, data);
-  return block;
-}
-inline Bytes DirectRecording(std::size_t samples) {
-  Bytes block = {0x15};
-  PutU16(block, 79);
-  PutU16(block, 0);
-  block.push_back(8);
-  PutU24(block, static_cast<std::uint32_t>(samples));
-  block.resize(block.size() + samples, 0x0F);
-  return block;
-}
 inline Bytes Pause(std::uint16_t ms) {
   Bytes block = {0x20};
   PutU16(block, ms);
-  return block;
-}
-inline Bytes Text(std::uint8_t id, const std::string& text) {
-  Bytes block = {id, static_cast<std::uint8_t>(text.size())};
-  block.insert(block.end(), text.begin(), text.end());
   return block;
 }
 inline Bytes ArchiveInfo(std::initializer_list<std::pair<std::uint8_t, std::string>> entries) {

@@ -110,18 +110,6 @@ Bytes CallSequence(const std::vector<std::int16_t>& offsets) {
 
 Bytes ReturnFromSequence() { return Bytes{0x27}; }
 
-Bytes SelectBlock(const std::vector<std::int16_t>& offsets) {
-  Bytes body{static_cast<std::uint8_t>(offsets.size())};
-  for (std::int16_t offset : offsets) {
-    Put16(body, static_cast<std::uint16_t>(offset));
-    body.push_back(1);
-    body.push_back('x');
-  }
-  Bytes block{0x28};
-  Put16(block, static_cast<std::uint16_t>(body.size()));
-  return WithData(block, body);
-}
-
 Bytes StopIf48K() { return Bytes{0x2A, 0, 0, 0, 0}; }
 
 Bytes TextDescription(const std::string& text) {

@@ -36,7 +36,6 @@ Bytes LoopStart(std::uint16_t passes);
 Bytes LoopEnd();
 Bytes CallSequence(const std::vector<std::int16_t>& offsets);
 Bytes ReturnFromSequence();
-Bytes SelectBlock(const std::vector<std::int16_t>& offsets);
 Bytes StopIf48K();
 Bytes TextDescription(const std::string& text);
 Bytes MessageBlock(std::uint8_t seconds, const std::string& text);

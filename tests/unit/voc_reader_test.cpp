@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "sampled_tape_files.h"
-#include "tape/file_source.h"
 #include "tape/sampled_blocks.h"
 
 namespace reelbox {
@@ -11,15 +10,7 @@ namespace {
 
 using testing::Bytes;
 
-std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
-  std::vector<SampledPiece> pieces;
-  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-    SampledPiece piece;
-    EXPECT_TRUE(DecodeSampledPiece(*list.GetBlock(i), &piece)) << "block " << i;
-    pieces.push_back(piece);
-  }
-  return pieces;
-}
+using testing::PiecesOf;
 
 Bytes Voc(std::initializer_list<Bytes> blocks) {
   Bytes bytes = testing::VocHeader();
@@ -95,39 +86,6 @@ TEST_F(VocReader, SoundBlockIsCutIntoPiecesOfTwoSeconds) {
   EXPECT_EQ(0u, list_.standardOnly);
 }
 
-TEST_F(VocReader, OtherBlockTypesAreSkippedByTheirLength) {
-  Bytes file = testing::VocHeader();
-  for (std::uint8_t type : {2, 3, 4, 5, 6, 7, 9}) testing::PutBytes(file, testing::VocBlock(type, {1, 0, 0, 0, 2}));
-  testing::PutBytes(file, testing::VocSound(0xA6, {7, 8, 9}));
-  testing::PutBytes(file, {0});
-  ASSERT_EQ(RESULT_OK, Read(file));
-  ASSERT_EQ(1, list_.GetCount());
-  EXPECT_EQ(3u, PiecesOf(list_)[0].byteCount);
-
-  const Bytes body = testing::Repeated(20, 0x80);
-  EXPECT_EQ(RESULT_OK, Read(Voc({testing::VocBlock(9, body), testing::VocBlock(9, body), {0}})));
-  EXPECT_EQ(0, list_.GetCount()) << "sound in type 9 blocks is not played";
-}
-
-TEST_F(VocReader, EndOfFileWithoutTerminatorIsSuccessWithResultOne) {
-  EXPECT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, {1, 2, 3})})));
-  EXPECT_EQ(1, list_.GetCount());
-  EXPECT_EQ(RESULT_FALSE, Read(Voc({})));
-  EXPECT_EQ(0, list_.GetCount());
-  Bytes cut = Voc({testing::VocSound(0xA6, {1, 2, 3}), testing::VocSound(0xA6, {4})});
-  cut.resize(cut.size() - 3);  // ends inside the second block's header
-  EXPECT_EQ(RESULT_FALSE, Read(cut));
-  EXPECT_EQ(1, list_.GetCount());
-}
-
-TEST_F(VocReader, SamplesClaimedBeyondTheEndAreNotPieces) {
-  Bytes file = Voc({testing::VocSound(0xA6, testing::Repeated(100, 0x80))});
-  file.resize(file.size() - 40);
-  EXPECT_EQ(RESULT_FALSE, Read(file));
-  ASSERT_EQ(1, list_.GetCount());
-  EXPECT_EQ(60u, PiecesOf(list_)[0].byteCount);
-}
-
 TEST_F(VocReader, VariantsThatAreNotEightBitMonoEmptyTheList) {
   struct Case {
     const char* name;
@@ -149,62 +107,6 @@ TEST_F(VocReader, VariantsThatAreNotEightBitMonoEmptyTheList) {
     EXPECT_EQ(c.result, Read(c.file)) << c.name;
     EXPECT_EQ(0, list_.GetCount()) << c.name;
   }
-}
-
-TEST_F(VocReader, MissingFileGivesTheSystemErrorAndLeavesTheList) {
-  testing::PutMarkerBlock(list_);
-  EXPECT_EQ(ResultFromSystemError(2), ReadVocFile(list_, folder_.PathOf("absent.voc").c_str()));
-  EXPECT_EQ(1, list_.GetCount());
-}
-
-// The sample source as the deck uses it: open, then read until it reports 1.
-class SampleSource : public VocReader {
- protected:
-  std::vector<std::uint8_t> ReadPiece(std::int32_t index, std::uint32_t chunk = 4096) {
-    const std::uint8_t* data = list_.GetBlock(index)->data;
-    const SampledPiece piece = DecodeSampledPieceData(data);
-    EXPECT_EQ(RESULT_OK, piece.sampleSource(SAMPLE_SOURCE_OPEN, data, nullptr, nullptr));
-    std::vector<std::uint8_t> samples;
-    std::vector<std::uint8_t> buffer(chunk);
-    for (;;) {
-      std::uint32_t count = chunk;
-      const HResult result = piece.sampleSource(SAMPLE_SOURCE_READ, data, buffer.data(), &count);
-      if (result == RESULT_FALSE) {
-        EXPECT_EQ(0u, count);
-        return samples;
-      }
-      EXPECT_EQ(RESULT_OK, result);
-      samples.insert(samples.end(), buffer.begin(), buffer.begin() + count);
-    }
-  }
-};
-
-TEST_F(SampleSource, DeliversEachPieceFromItsFirstByteEveryTimeItIsOpened) {
-  Bytes samples(50000);
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
-  ASSERT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, samples)})));
-  ASSERT_EQ(3, list_.GetCount());
-  const Bytes second(samples.begin() + 22222, samples.begin() + 44444);
-  EXPECT_EQ(second, ReadPiece(1));
-  EXPECT_EQ(Bytes(samples.begin(), samples.begin() + 22222), ReadPiece(0, 1000));
-  EXPECT_EQ(second, ReadPiece(1, 333)) << "opening again starts the piece over";
-  EXPECT_EQ(Bytes(samples.begin() + 44444, samples.end()), ReadPiece(2));
-}
-
-TEST_F(SampleSource, ReleaseIsDoneByTheFirstPieceOnly) {
-  ASSERT_EQ(RESULT_FALSE, Read(Voc({testing::VocSound(0xA6, testing::Repeated(50000, 0x80))})));
-  ReadPiece(1);  // the shared file is now open
-  const std::uint8_t* first = list_.GetBlock(0)->data;
-  const std::uint8_t* second = list_.GetBlock(1)->data;
-  FileSource* source = DecodeSampledPieceData(first).fileSource;
-  ASSERT_NE(nullptr, source);
-  EXPECT_EQ(RESULT_OK, SampleFileSource(SAMPLE_SOURCE_RELEASE, second, nullptr, nullptr));
-  EXPECT_EQ(source, DecodeSampledPieceData(second).fileSource) << "later pieces leave the source alone";
-  EXPECT_EQ(RESULT_OK, SampleFileSource(SAMPLE_SOURCE_RELEASE, first, nullptr, nullptr));
-  EXPECT_EQ(nullptr, DecodeSampledPieceData(first).fileSource);
-  // Clear releases again through piece 0, which now finds nothing to free; a
-  // second free would be caught by the address sanitizer build.
-  list_.Clear();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Memory sections natively: on the heap, in one huge page and across several.
+// Memory sections of each size class: on the heap, in one huge page and across several.
 #include <gtest/gtest.h>
 
 #include <memory>

@@ -11,6 +11,14 @@ constexpr std::uint8_t LOCK_7FFD = 0x20;
 // The +2A/+3's all-RAM configurations (0x1FFD bit 0 set), by bits 1-2.
 constexpr std::uint8_t SPECIAL_PAGES[4][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5, 6, 3}, {4, 7, 6, 3}};
 
+// RAM pages lie in the order 5, 2, 0, 1, 3, 4, 6, 7, 8, ... right after the
+// last ROM (48 BASIC's on every model that pages), so that the usual map of
+// 48 BASIC is one run of 64K.
+std::size_t RamPosition(std::uint32_t page) {
+  constexpr std::uint8_t POSITIONS[8] = {2, 3, 1, 4, 5, 0, 6, 7};
+  return page < 8 ? POSITIONS[page] : page;
+}
+
 bool Is7ffd(const MachineDescription& desc, std::uint16_t port) {
   if (desc.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
   // The Scorpion decodes the low byte in full: its ROM writes the border
@@ -30,9 +38,10 @@ Spectrum::Spectrum(const MachineDescription& desc, const std::uint8_t* roms, Spe
     : desc_(desc),
       listener_(listener),
       frameLength_(desc.FrameTStates()),
-      roms_(roms, roms + desc.RomCount() * ROM_BYTES),
-      ram_(std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
+      ramStart_(desc.RomCount() * ROM_BYTES),
+      store_(ramStart_ + std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
       traps_(65536, 0) {
+  std::copy(roms, roms + ramStart_, store_.begin());
   floating_.fill(0xFF);
   cpu_ = z80ex_create(&ReadMemoryThunk, this, &WriteMemoryThunk, this, &ReadPortThunk, this, &WritePortThunk, this,
                       &InterruptVectorThunk, this);
@@ -45,7 +54,7 @@ Spectrum::~Spectrum() {
 }
 
 void Spectrum::Reset() {
-  std::fill(ram_.begin(), ram_.end(), 0);
+  std::fill(store_.begin() + static_cast<std::ptrdiff_t>(ramStart_), store_.end(), 0);
   paging_ = PagingState{};
   MapPages();
   ay_.Reset();
@@ -64,10 +73,18 @@ void Spectrum::MapSlot(int slot, std::uint8_t* page, bool writable) {
   write_[slot] = page != nullptr && writable ? page : discard_.data();
 }
 
+// One run of 64K is read straight through; anything else slot by slot.
 void Spectrum::MapPages() {
+  MapSlots();
+  const auto at = [this](int slot) { return reinterpret_cast<std::uintptr_t>(read_[slot]); };
+  const bool oneRun = at(1) == at(0) + PAGE_BYTES && at(2) == at(0) + 2 * PAGE_BYTES && at(3) == at(0) + 3 * PAGE_BYTES;
+  z80ex_set_memread_callback(cpu_, oneRun ? &ReadRunThunk : &ReadMemoryThunk, this);
+}
+
+void Spectrum::MapSlots() {
   const auto rom = [this](std::uint32_t page) {
     romPage_ = static_cast<int>(std::min<std::uint32_t>(page, desc_.RomCount() - 1));
-    return roms_.data() + romPage_ * ROM_BYTES;
+    return store_.data() + romPage_ * ROM_BYTES;
   };
   const std::uint8_t p7 = paging_.port7ffd;
   const std::uint8_t p1 = paging_.port1ffd;
@@ -106,11 +123,11 @@ void Spectrum::SetPaging(PagingState state) {
 }
 
 std::uint8_t* Spectrum::RamPage(std::uint32_t page) {
-  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? store_.data() + ramStart_ + RamPosition(page) * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::RamPage(std::uint32_t page) const {
-  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? store_.data() + ramStart_ + RamPosition(page) * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::Memory() const {
@@ -126,13 +143,17 @@ const std::uint8_t* Spectrum::Screen() const {
 void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
-  while (clock_ < frameLength_) {
-    if (clock_ < desc_.interruptTStates && TryInterrupt()) continue;
+  // The hot loop: the bounds live in registers, and the clock counts as "in
+  // a step" throughout except while a trap runs between instructions.
+  const std::int64_t interruptEnd = desc_.interruptTStates;
+  const std::int64_t frameEnd = frameLength_;
+  inStep_ = true;
+  while (clock_ < frameEnd) {
+    if (clock_ < interruptEnd && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
-    inStep_ = true;
     clock_ += z80ex_step(cpu_);
-    inStep_ = false;
   }
+  inStep_ = false;
   atFrameEnd_ = true;
   BuildBorderLines();
 }
@@ -146,9 +167,7 @@ void Spectrum::FinishFrame() {
 // The ULA holds INT low for the model's first T-states of the frame.
 bool Spectrum::TryInterrupt() {
   if (!z80ex_int_possible(cpu_)) return false;
-  inStep_ = true;
   const int tstates = z80ex_int(cpu_);
-  inStep_ = false;
   clock_ += tstates;
   return tstates > 0;
 }
@@ -158,14 +177,10 @@ bool Spectrum::TryInterrupt() {
 bool Spectrum::FireTrap() {
   const std::uint16_t pc = z80ex_get_reg(cpu_, regPC);
   if (traps_[pc] == 0) return false;
+  inStep_ = false;
   listener_->OnTrap(pc);
+  inStep_ = true;
   return z80ex_get_reg(cpu_, regPC) != pc;
-}
-
-std::uint32_t Spectrum::FrameClock() const {
-  if (atFrameEnd_) return frameLength_;
-  const std::int64_t now = inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_;
-  return static_cast<std::uint32_t>(now);
 }
 
 void Spectrum::SetFrameClock(std::uint32_t tstates) {
@@ -241,6 +256,10 @@ void Spectrum::WritePort(std::uint16_t port, std::uint8_t value) {
 
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {
   return static_cast<Spectrum*>(self)->Peek(address);
+}
+
+Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {
+  return static_cast<Spectrum*>(self)->read_[0][address];
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {

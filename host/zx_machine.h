@@ -64,7 +64,11 @@ class Spectrum {
 
   // T-states since the frame began, exact to the T-state inside an instruction
   // when asked from a port access.
-  std::uint32_t FrameClock() const;
+  // Inline: the plug-in asks at every read of the ULA port.
+  std::uint32_t FrameClock() const {
+    if (atFrameEnd_) return frameLength_;
+    return static_cast<std::uint32_t>(inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_);
+  }
   void SetFrameClock(std::uint32_t tstates);
   std::uint32_t FrameLength() const { return frameLength_; }
   std::uint64_t FramesRun() const { return frames_; }
@@ -115,6 +119,8 @@ class Spectrum {
   };
 
   static Z80EX_BYTE ReadMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
+  // Reads while the four slots are one run of 64K in store_.
+  static Z80EX_BYTE ReadRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
   static void WriteMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, Z80EX_BYTE value, void* self);
   static Z80EX_BYTE ReadPortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, void* self);
   static void WritePortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, Z80EX_BYTE value, void* self);
@@ -123,6 +129,7 @@ class Spectrum {
   std::uint8_t ReadPort(std::uint16_t port);
   void WritePort(std::uint16_t port, std::uint8_t value);
   void MapPages();
+  void MapSlots();
   void MapSlot(int slot, std::uint8_t* page, bool writable);
   bool TryInterrupt();
   bool FireTrap();
@@ -132,8 +139,9 @@ class Spectrum {
   SpectrumListener* listener_;
   Z80EX_CONTEXT* cpu_ = nullptr;
   std::uint32_t frameLength_;
-  std::vector<std::uint8_t> roms_;
-  std::vector<std::uint8_t> ram_;                    // eight (or sixteen) pages; 16K and 48K use 5, 2, 0
+  std::size_t ramStart_;
+  // The ROMs, then eight (or sixteen) RAM pages; 16K and 48K use 5, 2, 0.
+  std::vector<std::uint8_t> store_;
   std::array<std::uint8_t, PAGE_BYTES> floating_{};  // where nothing is fitted: reads 0xFF
   std::array<std::uint8_t, PAGE_BYTES> discard_{};   // writes to ROM land here
   std::array<const std::uint8_t*, 4> read_{};

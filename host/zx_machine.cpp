@@ -78,7 +78,12 @@ void Spectrum::MapPages() {
   MapSlots();
   const auto at = [this](int slot) { return reinterpret_cast<std::uintptr_t>(read_[slot]); };
   const bool oneRun = at(1) == at(0) + PAGE_BYTES && at(2) == at(0) + 2 * PAGE_BYTES && at(3) == at(0) + 3 * PAGE_BYTES;
-  z80ex_set_memread_callback(cpu_, oneRun ? &ReadRunThunk : &ReadMemoryThunk, this);
+  if (oneRun) {
+    // The run itself is the callback's data: one load a read, as with flat memory.
+    z80ex_set_memread_callback(cpu_, &ReadRunThunk, const_cast<std::uint8_t*>(read_[0]));
+  } else {
+    z80ex_set_memread_callback(cpu_, &ReadMemoryThunk, this);
+  }
 }
 
 void Spectrum::MapSlots() {
@@ -258,8 +263,8 @@ Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, vo
   return static_cast<Spectrum*>(self)->Peek(address);
 }
 
-Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* self) {
-  return static_cast<Spectrum*>(self)->read_[0][address];
+Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* run) {
+  return static_cast<const std::uint8_t*>(run)[address];
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {

@@ -119,8 +119,8 @@ class Spectrum {
   };
 
   static Z80EX_BYTE ReadMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
-  // Reads while the four slots are one run of 64K in store_.
-  static Z80EX_BYTE ReadRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
+  // Reads while the four slots are one run of 64K in store_, which run points to.
+  static Z80EX_BYTE ReadRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* run);
   static void WriteMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, Z80EX_BYTE value, void* self);
   static Z80EX_BYTE ReadPortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, void* self);
   static void WritePortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, Z80EX_BYTE value, void* self);

@@ -6,7 +6,6 @@
 // moves both sides alike.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -22,7 +21,7 @@
 namespace reelbox::host {
 namespace {
 
-constexpr int ROUNDS = 3;
+constexpr int ROUNDS = 5;
 constexpr std::uint32_t BOOT_FRAMES = 250;        // the 48K ROM has tested its RAM and shows its message
 constexpr std::uint32_t IDLE_FRAMES = 2500;       // 50 emulated seconds
 constexpr std::uint32_t MAX_LOAD_FRAMES = 10000;  // 200 emulated seconds
@@ -47,9 +46,9 @@ struct Speed {
 };
 
 struct HostLoad {
-  std::uint64_t tstates = 0;  // while the tape played
+  std::uint32_t frames = 0;  // while the tape played
+  std::uint64_t reads = 0;   // of the ULA port, when counted
   double cpu = 0;
-  double pluginShare = 0;  // of the wall time, when timed
 };
 
 HostOptions Options(bool profile) {
@@ -60,32 +59,56 @@ HostOptions Options(bool profile) {
   return options;
 }
 
-// Boots, types LOAD "" and times the frames during which the tape plays.
-HostLoad LoadOnHost(const std::string& tape, bool profile) {
-  ReferenceHost host(Options(profile));
+// Boots 48 BASIC, opens the tape with every fast-loading option off and types
+// LOAD ""; true once the tape plays.
+bool StartLoading(ReferenceHost& host, const std::string& tape) {
   for (const char* name : {"Fast Load", "FlashLoad", "Edge Detection"}) {
     host.Settings().SetDword("Plugins\\Reelbox", name, 0);
   }
-  HostLoad load;
   std::string error;
-  if (Failed(host.Start()) || !EnterBasic(host, BasicMode::Basic48, &error)) return load;
-  if (Failed(host.OpenTape(tape))) return load;
+  if (Failed(host.Start()) || !EnterBasic(host, BasicMode::Basic48, &error)) return false;
+  if (Failed(host.OpenTape(tape))) return false;
   host.TypeChords(LoadCommandChords(host, BasicMode::Basic48, false));
   for (std::uint32_t frame = 0; frame < MAX_LOAD_FRAMES && !host.Tape().Playing(); ++frame) host.RunFrame();
-  const PluginTimer& timer = host.Machine().Timer();
-  const double plugin = timer.Seconds();
-  const double clockCost = timer.ClockCostSeconds();
+  return host.Tape().Playing();
+}
+
+// Times the frames during which the tape plays. With the plug-in's calls timed
+// it counts them: every one but BeginFrame and EndFrame is a port read.
+HostLoad LoadOnHost(const std::string& tape, bool countReads) {
+  ReferenceHost host(Options(countReads));
+  HostLoad load;
+  if (!StartLoading(host, tape)) return load;
+  const std::uint64_t calls = host.Machine().Timer().Calls();
   const double start = CpuSeconds();
-  std::uint32_t frames = 0;
-  const auto wall0 = std::chrono::steady_clock::now();
-  for (; frames < MAX_LOAD_FRAMES && host.Tape().Playing(); ++frames) host.RunFrame();
+  for (; load.frames < MAX_LOAD_FRAMES && host.Tape().Playing(); ++load.frames) host.RunFrame();
   load.cpu = CpuSeconds() - start;
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-  load.tstates = static_cast<std::uint64_t>(frames) * host.Cpu().FrameLength();
-  // The share of the time the host would take without the clock reads.
-  const double net = wall - (timer.ClockCostSeconds() - clockCost);
-  if (profile && net > 0) load.pluginShare = (timer.Seconds() - plugin) / net;
+  load.reads = host.Machine().Timer().Calls() - calls - 2ull * load.frames;
   return load;
+}
+
+// The plug-in's own time: its deck plays the same tape to as many port reads,
+// spread evenly over as many frames, through the host's device slots and
+// frame clock, with no CPU running.
+double PluginAlone(const std::string& tape, const HostLoad& counted) {
+  ReferenceHost host(Options(false));
+  if (counted.frames == 0 || !StartLoading(host, tape)) return 0;
+  IDevice* device = host.Plugin().Device();
+  Spectrum& cpu = host.Cpu();
+  const std::uint64_t perFrame = counted.reads / counted.frames;
+  const auto spacing = static_cast<std::uint32_t>(cpu.FrameLength() / (perFrame + 1));
+  const double start = CpuSeconds();
+  for (std::uint32_t frame = 0; frame < counted.frames; ++frame) {
+    device->BeginFrame(0);
+    for (std::uint64_t read = 1; read <= perFrame; ++read) {
+      cpu.SetFrameClock(static_cast<std::uint32_t>(read * spacing));
+      std::uint8_t value = 0xBF;
+      device->ReadPort(0xFE, &value);
+    }
+    cpu.SetFrameClock(cpu.FrameLength());
+    device->EndFrame(0, 0);
+  }
+  return CpuSeconds() - start;
 }
 
 // LD-BYTES called over and over from a loop in RAM, as LOAD "" calls it.
@@ -139,21 +162,22 @@ void BM_HostAgainstBareZ80ex(benchmark::State& state) {
   const MachineDescription& desc = *MachineByModel(MODEL_48K);
   const double idleSeconds = static_cast<double>(IDLE_FRAMES) * desc.FrameTStates() / TSTATES_PER_SECOND;
   Speed loadHost, loadBare, idleHost, idleBare;
-  std::vector<double> pluginShares;
+  Speed plugin;
+  HostLoad counted;
   for (auto _ : state) {
+    counted = LoadOnHost(tape, true);
     for (int round = 0; round < ROUNDS; ++round) {
       const HostLoad load = LoadOnHost(tape, false);
-      const double loadSeconds = static_cast<double>(load.tstates) / TSTATES_PER_SECOND;
+      const std::uint64_t tstates = static_cast<std::uint64_t>(load.frames) * desc.FrameTStates();
+      const double loadSeconds = static_cast<double>(tstates) / TSTATES_PER_SECOND;
       loadHost.KeepBest(loadSeconds, load.cpu);
-      loadBare.KeepBest(loadSeconds, LoadOnBareCore(romBytes, edges, load.tstates));
+      loadBare.KeepBest(loadSeconds, LoadOnBareCore(romBytes, edges, tstates));
+      plugin.KeepBest(loadSeconds, PluginAlone(tape, counted));
       idleHost.KeepBest(idleSeconds, IdleOnHost());
       idleBare.KeepBest(idleSeconds, IdleOnBareCore(romBytes, desc));
-      pluginShares.push_back(LoadOnHost(tape, true).pluginShare);
     }
   }
-  // Timing every port read is itself noisy: the median of the rounds.
-  std::sort(pluginShares.begin(), pluginShares.end());
-  const double pluginShare = pluginShares.empty() ? 0 : pluginShares[pluginShares.size() / 2];
+  const double pluginShare = plugin.cpu / loadHost.cpu;
   state.counters["load_host_x"] = loadHost.Times();
   state.counters["load_bare_x"] = loadBare.Times();
   state.counters["load_host_pct_of_bare"] = 100.0 * loadHost.Times() / loadBare.Times();
@@ -162,11 +186,12 @@ void BM_HostAgainstBareZ80ex(benchmark::State& state) {
   state.counters["idle_host_pct_of_bare"] = 100.0 * idleHost.Times() / idleBare.Times();
   state.counters["plugin_share_pct"] = 100.0 * pluginShare;
   std::printf("x real time      host   bare libz80ex  host/bare\n");
-  std::printf("ROM loading  %8.1f  %13.1f  %8.1f%%  (%.1f emulated s; plug-in %.1f%% of the host's time)\n",
-              loadHost.Times(), loadBare.Times(), 100.0 * loadHost.Times() / loadBare.Times(), loadHost.emulated,
-              100.0 * pluginShare);
+  std::printf("ROM loading  %8.1f  %13.1f  %8.1f%%  (%.1f emulated s, %llu port reads)\n", loadHost.Times(),
+              loadBare.Times(), 100.0 * loadHost.Times() / loadBare.Times(), loadHost.emulated,
+              static_cast<unsigned long long>(counted.reads));
   std::printf("BASIC idle   %8.1f  %13.1f  %8.1f%%  (%.1f emulated s)\n", idleHost.Times(), idleBare.Times(),
               100.0 * idleHost.Times() / idleBare.Times(), idleSeconds);
+  std::printf("The plug-in takes %.1f%% of the host's time while the ROM loads.\n", 100.0 * pluginShare);
 }
 
 BENCHMARK(BM_HostAgainstBareZ80ex)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -34,7 +34,11 @@ constexpr SymbolKey SYMBOLS[] = {
 
 }  // namespace
 
+// Loaders read the port tens of thousands of times a second with no key down.
 std::uint8_t Keyboard::Read(std::uint8_t addressHigh) const {
+  std::uint64_t anyRow = 0;
+  std::memcpy(&anyRow, rows_.data(), sizeof anyRow);
+  if (anyRow == 0) return 0x1F;
   std::uint8_t pressed = 0;
   for (int row = 0; row < 8; ++row) {
     if ((addressHigh & (1u << row)) == 0) pressed |= rows_[row];

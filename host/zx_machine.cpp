@@ -11,6 +11,14 @@ constexpr std::uint8_t LOCK_7FFD = 0x20;
 // The +2A/+3's all-RAM configurations (0x1FFD bit 0 set), by bits 1-2.
 constexpr std::uint8_t SPECIAL_PAGES[4][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {4, 5, 6, 3}, {4, 7, 6, 3}};
 
+// RAM pages lie in the order 5, 2, 0, 1, 3, 4, 6, 7, 8, ... right after the
+// last ROM (48 BASIC's on every model that pages), so that the usual map of
+// 48 BASIC is one run of 64K.
+std::size_t RamPosition(std::uint32_t page) {
+  constexpr std::uint8_t POSITIONS[8] = {2, 3, 1, 4, 5, 0, 6, 7};
+  return page < 8 ? POSITIONS[page] : page;
+}
+
 bool Is7ffd(const MachineDescription& desc, std::uint16_t port) {
   if (desc.paging == Paging::Port7FFD) return (port & 0x8002) == 0;
   // The Scorpion decodes the low byte in full: its ROM writes the border
@@ -33,9 +41,10 @@ Spectrum::Spectrum(const MachineDescription& desc, const std::uint8_t* roms, Spe
                         &InterruptVectorThunk, this)),
       contention_(desc, cpu_),
       frameLength_(desc.FrameTStates()),
-      roms_(roms, roms + desc.RomCount() * ROM_BYTES),
-      ram_(std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
+      ramStart_(desc.RomCount() * ROM_BYTES),
+      store_(ramStart_ + std::max<std::uint32_t>(desc.ramPages, 8) * PAGE_BYTES),
       traps_(65536, 0) {
+  std::copy(roms, roms + ramStart_, store_.begin());
   floating_.fill(0xFF);
   borderChanges_.reserve(64);
   Reset();
@@ -46,7 +55,7 @@ Spectrum::~Spectrum() {
 }
 
 void Spectrum::Reset() {
-  std::fill(ram_.begin(), ram_.end(), 0);
+  std::fill(store_.begin() + static_cast<std::ptrdiff_t>(ramStart_), store_.end(), 0);
   paging_ = PagingState{};
   MapPages();
   ay_.Reset();
@@ -70,10 +79,37 @@ void Spectrum::MapRam(int slot, std::uint32_t page) {
   contention_.SetSlot(slot, RamPage(page) != nullptr && contention_.PageContended(page));
 }
 
+// One run of 64K is read straight through; anything else slot by slot.
 void Spectrum::MapPages() {
+  MapSlots();
+  const auto at = [this](int slot) { return reinterpret_cast<std::uintptr_t>(read_[slot]); };
+  oneRun_ = at(1) == at(0) + PAGE_BYTES && at(2) == at(0) + 2 * PAGE_BYTES && at(3) == at(0) + 3 * PAGE_BYTES;
+  SelectReader(contendedReads_);
+}
+
+// Reads that may wait for the display go through the machine; the others,
+// while the map is one run, take the run itself as the callback's data: one
+// load a read, as with flat memory.
+void Spectrum::SelectReader(bool contended) {
+  contendedReads_ = contended;
+  if (oneRun_ && !contended) {
+    z80ex_set_memread_callback(cpu_, &ReadRunThunk, const_cast<std::uint8_t*>(read_[0]));
+  } else {
+    z80ex_set_memread_callback(cpu_, &ReadMemoryThunk, this);
+  }
+}
+
+// Starts a step of the contended machines: the display's clock follows the
+// steps that can reach a screen fetch, through the slower reader.
+void Spectrum::BeginContendedStep() {
+  contention_.BeginStep(clock_);
+  if (contention_.Active() != contendedReads_) SelectReader(contention_.Active());
+}
+
+void Spectrum::MapSlots() {
   const auto rom = [this](std::uint32_t page) {
     romPage_ = static_cast<int>(std::min<std::uint32_t>(page, desc_.RomCount() - 1));
-    return roms_.data() + romPage_ * ROM_BYTES;
+    return store_.data() + romPage_ * ROM_BYTES;
   };
   const std::uint8_t p7 = paging_.port7ffd;
   const std::uint8_t p1 = paging_.port1ffd;
@@ -113,11 +149,11 @@ void Spectrum::SetPaging(PagingState state) {
 }
 
 std::uint8_t* Spectrum::RamPage(std::uint32_t page) {
-  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? store_.data() + ramStart_ + RamPosition(page) * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::RamPage(std::uint32_t page) const {
-  return desc_.HasRamPage(page) ? ram_.data() + page * PAGE_BYTES : nullptr;
+  return desc_.HasRamPage(page) ? store_.data() + ramStart_ + RamPosition(page) * PAGE_BYTES : nullptr;
 }
 
 const std::uint8_t* Spectrum::Memory() const {
@@ -134,15 +170,24 @@ void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
   contention_.SetRefreshRegister(static_cast<std::uint8_t>(z80ex_get_reg(cpu_, regI)));
-  while (clock_ < frameLength_) {
-    if (clock_ < desc_.interruptTStates && TryInterrupt()) continue;
+  // The hot loop: the bounds live in registers, and the clock counts as "in
+  // a step" throughout except while a trap runs between instructions.
+  const std::int64_t interruptEnd = desc_.interruptTStates;
+  const std::int64_t frameEnd = frameLength_;
+  const bool contended = contention_.Enabled();
+  inStep_ = true;
+  while (clock_ < frameEnd) {
+    if (clock_ < interruptEnd && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
-    inStep_ = true;
-    contention_.BeginStep(clock_);
+    if (!contended) {
+      clock_ += z80ex_step(cpu_);
+      continue;
+    }
+    BeginContendedStep();
     const int length = z80ex_step(cpu_);
     clock_ += length + contention_.EndStep(clock_, length);
-    inStep_ = false;
   }
+  inStep_ = false;
   atFrameEnd_ = true;
   BuildBorderLines();
 }
@@ -156,10 +201,8 @@ void Spectrum::FinishFrame() {
 // The ULA holds INT low for the model's first T-states of the frame.
 bool Spectrum::TryInterrupt() {
   if (!z80ex_int_possible(cpu_)) return false;
-  inStep_ = true;
-  contention_.BeginStep(clock_);
+  if (contention_.Enabled()) BeginContendedStep();
   const int tstates = z80ex_int(cpu_);
-  inStep_ = false;
   clock_ += tstates;
   return tstates > 0;
 }
@@ -169,14 +212,10 @@ bool Spectrum::TryInterrupt() {
 bool Spectrum::FireTrap() {
   const std::uint16_t pc = z80ex_get_reg(cpu_, regPC);
   if (traps_[pc] == 0) return false;
+  inStep_ = false;
   listener_->OnTrap(pc);
+  inStep_ = true;
   return z80ex_get_reg(cpu_, regPC) != pc;
-}
-
-std::uint32_t Spectrum::FrameClock() const {
-  if (atFrameEnd_) return frameLength_;
-  const std::int64_t now = inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_;
-  return static_cast<std::uint32_t>(now);
 }
 
 void Spectrum::SetFrameClock(std::uint32_t tstates) {
@@ -269,6 +308,10 @@ Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1,
   auto* spectrum = static_cast<Spectrum*>(self);
   if (spectrum->contention_.Active()) spectrum->ContendMemory(address, m1 != 0);
   return spectrum->Peek(address);
+}
+
+Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* run) {
+  return static_cast<const std::uint8_t*>(run)[address];
 }
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {

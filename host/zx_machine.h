@@ -66,7 +66,11 @@ class Spectrum {
 
   // T-states since the frame began, exact to the T-state inside an instruction
   // when asked from a port access.
-  std::uint32_t FrameClock() const;
+  // Inline: the plug-in asks at every read of the ULA port.
+  std::uint32_t FrameClock() const {
+    if (atFrameEnd_) return frameLength_;
+    return static_cast<std::uint32_t>(inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_);
+  }
   void SetFrameClock(std::uint32_t tstates);
   std::uint32_t FrameLength() const { return frameLength_; }
   std::uint64_t FramesRun() const { return frames_; }
@@ -117,6 +121,8 @@ class Spectrum {
   };
 
   static Z80EX_BYTE ReadMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
+  // Reads while the four slots are one run of 64K in store_, which run points to.
+  static Z80EX_BYTE ReadRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* run);
   static void WriteMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, Z80EX_BYTE value, void* self);
   static Z80EX_BYTE ReadPortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, void* self);
   static void WritePortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, Z80EX_BYTE value, void* self);
@@ -125,8 +131,11 @@ class Spectrum {
   std::uint8_t ReadPort(std::uint16_t port);
   void WritePort(std::uint16_t port, std::uint8_t value);
   void MapPages();
+  void MapSlots();
   void MapSlot(int slot, std::uint8_t* page, bool writable);
   void MapRam(int slot, std::uint32_t page);
+  void SelectReader(bool contended);
+  void BeginContendedStep();
   void ContendMemory(std::uint16_t address, bool m1);
   void ContendPort(std::uint16_t port);
   bool TryInterrupt();
@@ -138,8 +147,9 @@ class Spectrum {
   Z80EX_CONTEXT* cpu_ = nullptr;
   Contention contention_;
   std::uint32_t frameLength_;
-  std::vector<std::uint8_t> roms_;
-  std::vector<std::uint8_t> ram_;                    // eight (or sixteen) pages; 16K and 48K use 5, 2, 0
+  std::size_t ramStart_;
+  // The ROMs, then eight (or sixteen) RAM pages; 16K and 48K use 5, 2, 0.
+  std::vector<std::uint8_t> store_;
   std::array<std::uint8_t, PAGE_BYTES> floating_{};  // where nothing is fitted: reads 0xFF
   std::array<std::uint8_t, PAGE_BYTES> discard_{};   // writes to ROM land here
   std::array<const std::uint8_t*, 4> read_{};
@@ -151,6 +161,8 @@ class Spectrum {
   // frame length by the last instruction.
   std::int64_t clock_ = 0;
   bool inStep_ = false;
+  bool oneRun_ = false;          // the four slots are one run of 64K
+  bool contendedReads_ = false;  // reads go through the contention clock
   bool atFrameEnd_ = false;
   std::uint64_t frames_ = 0;
   std::vector<std::uint8_t> traps_;  // one flag per address

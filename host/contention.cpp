@@ -1,5 +1,8 @@
 #include "host/contention.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace reelbox::host {
 namespace {
 
@@ -80,6 +83,22 @@ std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t addres
 // for the ULA in its second T-state; a port whose high byte addresses a
 // contended page waits as memory does, in the first T-state and, for an odd
 // port, in each of the four.
+void Contention::FindWindow(std::int64_t start) {
+  const std::int64_t offset = start - first_ + STEP_REACH;  // from the first step that can reach a fetch
+  const std::int64_t screenStart = start - offset;
+  if (offset < 0 || offset >= span_) {
+    active_ = false;
+    windowStart_ = offset < 0 ? INT64_MIN : screenStart + span_;
+    windowEnd_ = offset < 0 ? screenStart : INT64_MAX;
+    return;
+  }
+  const std::int64_t lineStart = start - offset % lineTStates_;
+  const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
+  active_ = start - lineStart < reach;
+  windowStart_ = active_ ? lineStart : lineStart + reach;
+  windowEnd_ = std::min(active_ ? lineStart + reach : lineStart + lineTStates_, screenStart + span_);
+}
+
 std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
   const int cycle = z80ex_op_tstate(cpu_) - 1;  // libz80ex reports one T-state into the cycle
   const std::int64_t begin = start + cycle;

@@ -39,8 +39,7 @@ class Contention {
   // start. Steps that start too far from a screen line's fetch to reach it
   // cannot wait, and their bus cycles are not followed at all.
   void BeginStep(std::int64_t start) {
-    const std::int64_t offset = start - first_ + STEP_REACH;
-    active_ = offset >= 0 && offset < span_ && offset % lineTStates_ < FETCH_TSTATES + STEP_REACH;
+    if (start < windowStart_ || start >= windowEnd_) FindWindow(start);
     idle_ = false;
   }
   bool Active() const { return active_; }
@@ -70,6 +69,9 @@ class Contention {
   static constexpr std::int64_t FETCH_TSTATES = 128;  // the part of a line the display fetches in
   static constexpr std::int64_t STEP_REACH = 24;      // longer than any step without waits
 
+  // Finds the stretch of frame T-states around start whose steps are all
+  // followed, or all not, so that most steps decide with two comparisons.
+  void FindWindow(std::int64_t start);
   bool Refresh() const { return idleContended_ && slots_[refreshSlot_]; }
   std::uint32_t ContendMemory(std::int64_t start, std::uint16_t address, bool m1);
   std::uint32_t EndIdle(std::int64_t start, int length);
@@ -86,6 +88,8 @@ class Contention {
   bool gateArray_ = false;
   std::array<bool, 4> slots_{};
   bool active_ = false;
+  std::int64_t windowStart_ = 0;  // active_ holds for steps starting in [windowStart_, windowEnd_)
+  std::int64_t windowEnd_ = 0;
   int refreshSlot_ = 0;  // the slot I addresses
   bool idle_ = false;    // the address on the bus in idle cycles is contended
   int end_ = 0;          // where the step's last bus cycle ended, when idle_

@@ -23,12 +23,6 @@
 namespace reelbox::test {
 namespace {
 
-std::string Text(HWND window) {
-  char text[1024] = "";
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 // The first visible dialog owned by owner other than skip, waited for.
 HWND WaitForDialog(HWND owner, HWND skip) {
   for (int i = 0; i < 200; ++i) {
@@ -41,51 +35,10 @@ HWND WaitForDialog(HWND owner, HWND skip) {
   return nullptr;
 }
 
-void Input(INPUT* events, UINT count) {
-  SendInput(count, events, sizeof(INPUT));
-  Sleep(100);
-}
-
-// A press and release of the left button at the middle of the control.
-void Click(HWND control) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  INPUT events[2] = {};
-  events[0].type = events[1].type = INPUT_MOUSE;
-  events[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  Input(events, 2);
-}
-
-void Type(const std::string& text) {
-  for (char c : text) {
-    INPUT events[2] = {};
-    events[0].type = events[1].type = INPUT_KEYBOARD;
-    events[0].ki.wScan = events[1].ki.wScan = static_cast<WORD>(c);
-    events[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    events[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    Input(events, 2);
-  }
-}
-
-// Clicks a button until its dialog has gone; a dialog that stays is
-// cancelled, so that the check fails rather than hangs.
-bool ClickAway(HWND dialog, HWND button) {
-  SetForegroundWindow(dialog);
-  for (int i = 0; i < 50 && IsWindow(dialog); ++i) {
-    if (i % 10 == 0) Click(button);
-    Sleep(100);
-  }
-  if (!IsWindow(dialog)) return true;
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  return false;
-}
-
 HWND ButtonWithText(HWND dialog, const char* text) {
   for (HWND child = FindWindowExA(dialog, nullptr, "Button", nullptr); child != nullptr;
        child = FindWindowExA(dialog, child, "Button", nullptr)) {
-    if (Text(child) == text) return child;
+    if (WindowText(child) == text) return child;
   }
   return nullptr;
 }
@@ -105,7 +58,7 @@ void Answer(HWND owner, const char* answer, const std::string& fileName, const s
   HWND box = WaitForDialog(owner, nullptr);
   if (box == nullptr) return;
   Sleep(300);  // painted
-  seen->question = Text(GetDlgItem(box, 0xFFFF));
+  seen->question = WindowText(GetDlgItem(box, 0xFFFF));
   seen->photographed = PhotographWindow(box, shots + "-question.png");
   seen->questionAnswered = ClickAway(box, ButtonWithText(box, answer));
   if (fileName.empty()) return;
@@ -115,11 +68,11 @@ void Answer(HWND owner, const char* answer, const std::string& fileName, const s
   char folder[MAX_PATH] = "";
   SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
   seen->dialogFolder = folder;
-  seen->filter = Text(GetDlgItem(dialog, cmb1));
+  seen->filter = WindowText(GetDlgItem(dialog, cmb1));
   HWND name = GetDlgItem(dialog, cmb13) != nullptr ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
   SetForegroundWindow(dialog);
-  Click(name);
-  Type(fileName);
+  ClickWithMouse(name);
+  TypeText(fileName);
   seen->photographed = PhotographWindow(dialog, shots + "-open-file.png") && seen->photographed;
   seen->fileChosen = ClickAway(dialog, GetDlgItem(dialog, IDOK));
 }

@@ -30,11 +30,6 @@ constexpr int APPLY_BUTTON = 0x3021;  // the property sheet's Apply button
 constexpr const char* KEY = "Plugins\\Reelbox";
 constexpr const char* MESSAGE_TITLE = "Reelbox Message - Kestrelix";
 
-std::string Text(HWND window) {
-  char text[256] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
 std::string StatusText(HWND status, int part) {
   char text[256] = "";
   SendMessageA(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
@@ -115,7 +110,7 @@ class PluginWindows : public ::testing::Test {
     Until([&] {
       for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", MESSAGE_TITLE); w != nullptr && found == nullptr;
            w = FindWindowExA(nullptr, w, "#32770", MESSAGE_TITLE)) {
-        if (Text(GetDlgItem(w, 1001)) == text) found = w;
+        if (WindowText(GetDlgItem(w, 1001)) == text) found = w;
       }
       return found != nullptr;
     });
@@ -143,7 +138,7 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   EXPECT_TRUE(Pressed(host.Toolbar(), menuCommand));
   SendMessageA(host.MainWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(host.ToolsMenu()), 0);
   EXPECT_EQ(static_cast<UINT>(MF_CHECKED), GetMenuState(host.ToolsMenu(), menuCommand, MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_EQ("Empty - Cassette Recorder", Text(window));
+  EXPECT_EQ("Empty - Cassette Recorder", WindowText(window));
   EXPECT_EQ("Empty", StatusText(status, 0));
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
 
@@ -155,7 +150,7 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
        StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone, GroupEnd(), LoopStart(2),
        tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)});
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
-  EXPECT_EQ(0u, Text(window).find("recorder_"));
+  EXPECT_EQ(0u, WindowText(window).find("recorder_"));
   EXPECT_EQ((std::vector<std::string>{"Program: reelbox    LINE 10", "Normal Data Block (5 bytes)", "[ Group: Intro ]",
                                       "Pure Tone (65535 pulses)", "[ Stop The Tape ]"}),
             Rows(list));
@@ -286,7 +281,7 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
       EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
                                           (IsWindowEnabled(control) ? "E" : "d"))
           << button.text << " at stage " << stage;
-      EXPECT_EQ(button.text, Text(control));
+      EXPECT_EQ(button.text, WindowText(control));
     }
     if (stage == 2) {  // a new page shows what the deck and the window now hold
       DestroyWindow(sheet);
@@ -299,8 +294,8 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
     tab.cchTextMax = sizeof caption;
     SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
     EXPECT_STREQ("Cassette Recorder", caption);
-    EXPECT_EQ("Playback Options", Text(GetDlgItem(page, 1013)));
-    EXPECT_EQ("State Saving / Loading", Text(GetDlgItem(page, 1014)));
+    EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
+    EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
     EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
     // F1 over a control asks the host for that control's topic.
     HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
@@ -367,7 +362,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
       SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
       entries.push_back(text);
     }
-    title = Text(dialog);
+    title = WindowText(dialog);
     photographed = PhotographWindow(dialog, ScreenshotPath("program_choice_dialog.png"));
     RECT item;
     SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));

@@ -298,4 +298,45 @@ void WindowsTestHost::LayoutBars() {
   SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void ClickWithMouse(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  INPUT events[2] = {};
+  events[0].type = events[1].type = INPUT_MOUSE;
+  events[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, events, sizeof(INPUT));
+  Sleep(100);
+}
+
+void TypeText(const std::string& text) {
+  for (char c : text) {
+    INPUT events[2] = {};
+    events[0].type = events[1].type = INPUT_KEYBOARD;
+    events[0].ki.wScan = events[1].ki.wScan = static_cast<WORD>(c);
+    events[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    events[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, events, sizeof(INPUT));
+    Sleep(100);
+  }
+}
+
+bool ClickAway(HWND dialog, HWND button) {
+  SetForegroundWindow(dialog);
+  for (int i = 0; i < 50 && IsWindow(dialog); ++i) {
+    if (i % 10 == 0) ClickWithMouse(button);
+    Sleep(100);
+  }
+  if (!IsWindow(dialog)) return true;
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  return false;
+}
+
 }  // namespace reelbox::test

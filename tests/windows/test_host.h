@@ -112,4 +112,14 @@ std::string ScreenshotPath(const char* name);
 // The screen under the window (its own pixels and whatever covers it), as a PNG file.
 bool PhotographWindow(void* window, const std::string& path);
 
+// A window's text, read back through WM_GETTEXT.
+std::string WindowText(HWND window);
+// Real input through SendInput, for modal boxes and dialogs that run their
+// own message loop: a left click at the middle of a control, and typed text.
+void ClickWithMouse(HWND control);
+void TypeText(const std::string& text);
+// Clicks button until its dialog has gone; a dialog that stays is cancelled,
+// so that a check fails rather than hangs. True when the clicks closed it.
+bool ClickAway(HWND dialog, HWND button);
+
 }  // namespace reelbox::test

@@ -27,12 +27,6 @@ struct BoxSeen {
   bool clicked = false;
 };
 
-std::string WindowText(HWND window) {
-  char text[1024] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 HWND FindBox() {
   for (int i = 0; i < 200; ++i) {
     HWND box = FindWindowA("#32770", "Kestrelix");
@@ -47,18 +41,6 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM context) {
   GetClassNameA(child, className, sizeof className);
   if (lstrcmpiA(className, "Button") == 0) reinterpret_cast<std::vector<HWND>*>(context)->push_back(child);
   return TRUE;
-}
-
-// A press and release of the left button at the middle of the control.
-void Click(HWND control) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input, sizeof input[0]);
 }
 
 void LetGo();
@@ -81,12 +63,7 @@ void AnswerBox(const std::string& answer, const std::string& shot, BoxSeen* seen
   seen->photographed = shot.empty() || PhotographWindow(box, shot);
   LetGo();
   if (target == nullptr) return;
-  SetForegroundWindow(box);
-  for (int i = 0; i < 50 && IsWindow(box); ++i) {
-    if (i % 10 == 0) Click(target);
-    Sleep(100);
-  }
-  seen->clicked = !IsWindow(box);
+  seen->clicked = ClickAway(box, target);
 }
 
 // flag, length bytes counting up from fill, and the checksum.

@@ -49,6 +49,11 @@ class Contention {
 
   // Wait states before a memory cycle of the active step that began at frame
   // T-state start.
+  // Whether a memory cycle at address may wait at all: the cheap test made on
+  // every access before the wait is worked out.
+  bool MayWait(std::uint16_t address, bool m1) const {
+    return active_ && (slots_[address >> 14] || idle_ || (m1 && Refresh()));
+  }
   std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1) {
     if (slots_[address >> 14] || idle_ || (m1 && Refresh())) return ContendMemory(start, address, m1);
     return 0;

@@ -306,7 +306,7 @@ void Spectrum::ContendPort(std::uint16_t port) {
 
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, m1 != 0);
+  if (spectrum->contention_.MayWait(address, m1 != 0)) spectrum->ContendMemory(address, m1 != 0);
   return spectrum->Peek(address);
 }
 
@@ -316,7 +316,7 @@ Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void*
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.Active()) spectrum->ContendMemory(address, false);
+  if (spectrum->contention_.MayWait(address, false)) spectrum->ContendMemory(address, false);
   spectrum->Poke(address, value);
 }
 

@@ -2,6 +2,7 @@
 // messages, tapes that go round blocks that play nothing, and real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "deck_harness.h"
@@ -59,17 +60,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {100}}),
     [](const ::testing::TestParamInfo<FlowCase>& info) { return info.param.name; });
 
-TEST(DeckFlow, StopBlockHaltsAndPlayGoesOnAfterIt) {
-  DeckHarness harness;
-  harness.Load({Mark(100), PauseBlock(0), Mark(200)});
-  harness.Deck().Play();
-  EXPECT_EQ(1u, harness.Run().size());
-  EXPECT_EQ(1, harness.Deck().blockIndex);
-  EXPECT_EQ(0u, harness.Deck().tapeEnded);
-  harness.NextFrame();  // a fresh Play counts from the frame start
-  const std::int64_t resumed = harness.Now();
-  harness.Deck().Play();
-  EXPECT_EQ((std::vector<std::int64_t>{200}), PulseLengths(harness.Run(), resumed));
+// A stop block (a pause of 0, or "stop if 48K" on a 48K machine) halts the
+// tape on itself and tells the window so; Play goes on after it.
+TEST(DeckFlow, StopBlocksHaltAndPlayGoesOnAfterThem) {
+  for (const Bytes& stop : {PauseBlock(0), StopIf48K()}) {
+    DeckHarness harness;
+    harness.machine.is48KMode = 1;
+    harness.Load({Mark(100), stop, Mark(200)});
+    harness.Deck().Play();
+    EXPECT_EQ(1u, harness.Run().size());
+    EXPECT_EQ(1, harness.Deck().blockIndex);
+    EXPECT_EQ(0u, harness.Deck().tapeEnded);
+    const std::vector<TapeEvent> events = harness.Events();
+    EXPECT_NE(events.end(), std::find(events.begin(), events.end(), TapeEvent{TAPE_EVENT_BLOCK, 1})) << int(stop[0]);
+    harness.NextFrame();  // a fresh Play counts from the frame start
+    const std::int64_t resumed = harness.Now();
+    harness.Deck().Play();
+    EXPECT_EQ((std::vector<std::int64_t>{200}), PulseLengths(harness.Run(), resumed));
+  }
 }
 
 TEST(DeckFlow, AnEmptyTapeDoesNotPlay) {

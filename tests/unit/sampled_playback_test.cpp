@@ -58,6 +58,15 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
   }
 }
 
+// A zero run whose four-byte length the data cuts off plays as one sample, and
+// the piece ends there.
+TEST(CswPlayback, AZeroRunCutShortPlaysAsOneSample) {
+  const Bytes pulses{1, 0, 5};
+  DeckHarness harness;
+  AppendCswPiece(harness, pulses, 44100, 1);
+  EXPECT_EQ((Transitions{{79, LOW}, {158, HIGH}}), PlayAll(harness));
+}
+
 // Samples read from real VOC and WAV files through the pieces' sample source.
 class SampledPlayback : public ::testing::Test {
  protected:

@@ -20,7 +20,7 @@ class ByteFlashLoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     harness.Device().Detach();
-    harness.machine.objects.push_back(&display);
+    harness.machine.registry.AddObject(HOST_OBJECT_DEVICE, &display);
     harness.Device().Attach(&harness.machine);
     harness.BeginFrame();
     PutRomLoader(harness.machine);
@@ -53,7 +53,9 @@ class ByteFlashLoadTest : public ::testing::Test {
   }
   TapeDeck& Deck() { return harness.Deck(); }
 
-  ScriptedHostObject display{"VISTOR.OBJ"};
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> portWrites;
+  host::HostDevice display{"VISTOR.OBJ",
+                           [this](std::uint16_t port, std::uint8_t value) { portWrites.emplace_back(port, value); }};
   DeckHarness harness;
 };
 
@@ -88,9 +90,9 @@ TEST_P(ByteLoopTest, SetsSevenBitsUnderTheMarkerAndTheCountForBitZero) {
   EXPECT_EQ(STACK_TOP - 2, harness.machine.Register(REG_SP));
   // The wait for the next byte's first pulse (a 0 bit) starts now.
   EXPECT_EQ(855, Deck().untilEdge);
-  ASSERT_EQ(1u, display.portWrites.size());
-  EXPECT_EQ(0xFE, display.portWrites[0].first);
-  EXPECT_EQ(0, display.portWrites[0].second);
+  ASSERT_EQ(1u, portWrites.size());
+  EXPECT_EQ(0xFE, portWrites[0].first);
+  EXPECT_EQ(0, portWrites[0].second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loops, ByteLoopTest,
@@ -151,7 +153,7 @@ TEST_F(InlineFlashLoadTest, ALoaderAtAByteBoundaryGetsTheTapesBytes) {
   ReadAfter(10);
   EXPECT_TRUE(Deck().edgeHandler == &TapeDeck::PlayDataBytes);
   EXPECT_EQ(4, Deck().bytesLeft);
-  EXPECT_EQ(5u, display.portWrites.size());
+  EXPECT_EQ(5u, portWrites.size());
 }
 
 }  // namespace

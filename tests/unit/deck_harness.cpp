@@ -1,15 +1,35 @@
 #include "deck_harness.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/window_messages.h"
 #include "ui/cassette_recorder.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include "platform/posix/message_service/message_service.h"
+#endif
+
 extern "C" reelbox::HResult RB_CALL CreateInstance(reelbox::IUnknown* outer, const reelbox::Guid& riid, void** out);
 
 namespace reelbox::test {
+namespace {
+
+void DispatchPostedMessages() {
+#if defined(_WIN32)
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+#else
+  rb_dispatch_messages();
+#endif
+}
+
+}  // namespace
 
 DeckHarness::DeckHarness() {
+  eventWindow_ = platform::CreateMessageWindow(nullptr, &DeckHarness::OnMessage, this);
   void* out = nullptr;
   CreateInstance(nullptr, IID_IDevice, &out);
   device_ = static_cast<IDevice*>(out);
@@ -17,7 +37,7 @@ DeckHarness::DeckHarness() {
   machine.Poke(LOADER_LOOP_ADDRESS, {0xA9, 0xE6, 0x20, 0x28});
   machine.registers[REG_PC] = LOADER_LOOP_ADDRESS;
   device_->Attach(&machine);
-  Deck().notifyWindow = events.Handle();
+  Deck().notifyWindow = eventWindow_;
   device_->BeginFrame(0);
 }
 
@@ -26,6 +46,20 @@ DeckHarness::~DeckHarness() {
   device_->Detach();
   device_->Release();
   DispatchPostedMessages();
+  platform::DestroyMessageWindow(eventWindow_);
+}
+
+std::vector<TapeEvent> DeckHarness::Events() {
+  DispatchPostedMessages();
+  return std::exchange(events_, {});
+}
+
+MessageResult DeckHarness::OnMessage(void* context, WindowHandle, std::uint32_t message, MessageWParam wParam,
+                                     MessageLParam lParam) {
+  if (message == WM_TAPE_EVENT) {
+    static_cast<DeckHarness*>(context)->events_.push_back(TapeEvent{static_cast<std::uint32_t>(wParam), lParam});
+  }
+  return 0;
 }
 
 void DeckHarness::Load(const std::vector<Bytes>& blocks) {
@@ -35,7 +69,7 @@ void DeckHarness::Load(const std::vector<Bytes>& blocks) {
 
 void DeckHarness::OpenRecorder() {
   plugin_->Create(nullptr, nullptr);
-  Deck().notifyWindow = events.Handle();
+  Deck().notifyWindow = eventWindow_;
 }
 
 bool DeckHarness::Post(std::uint32_t code, std::uint32_t arg1) {

@@ -1,5 +1,6 @@
 // A plug-in made through CreateInstance and attached, through its own IDevice,
-// to a scripted machine; the deck's events go to a test window. The test drives
+// to a scripted machine; the deck's events go to a message window of the
+// harness, delivered as the host's message loop would. The test drives
 // frames and port reads by hand, or lets Run read the port at the very T-state
 // each edge falls due and note every change of the EAR level it sees.
 #pragma once
@@ -8,7 +9,7 @@
 #include <limits>
 #include <vector>
 
-#include "message_pump.h"
+#include "contract/com.h"
 #include "scripted_machine.h"
 #include "shell/tape_plugin.h"
 #include "tzx_builder.h"
@@ -16,6 +17,12 @@
 namespace reelbox::test {
 
 constexpr std::uint16_t LOADER_LOOP_ADDRESS = 0x8000;  // XOR C; AND 0x20; JR Z: a loader samples the EAR bit
+
+struct TapeEvent {
+  std::uint32_t code;
+  MessageLParam value;
+  bool operator==(const TapeEvent& other) const { return code == other.code && value == other.value; }
+};
 
 struct Transition {
   std::int64_t time;   // T-states since the first frame began
@@ -49,12 +56,17 @@ class DeckHarness {
 
   std::vector<Transition> Run(std::size_t maxTransitions = std::numeric_limits<std::size_t>::max(),
                               std::int64_t maxTime = std::numeric_limits<std::int64_t>::max());
-  std::vector<TapeEvent> Events() { return events.Take(); }
+  // Delivers what was posted and hands over the deck's events since last asked.
+  std::vector<TapeEvent> Events();
 
   ScriptedMachine machine;
-  EventWindow events;
 
  private:
+  static MessageResult OnMessage(void* context, WindowHandle window, std::uint32_t message, MessageWParam wParam,
+                                 MessageLParam lParam);
+
+  WindowHandle eventWindow_ = nullptr;
+  std::vector<TapeEvent> events_;
   IDevice* device_ = nullptr;
   TapePlugin* plugin_ = nullptr;
   std::int64_t frameStart_ = 0;

@@ -27,36 +27,22 @@ std::vector<std::int64_t> Concat(std::vector<std::int64_t> a, const std::vector<
 }
 
 Bytes HeaderBody() {
-  Bytes body{0x00, 'R', 'E', 'E', 'L', 'B', 'O', 'X', ' ', ' ', ' '};
-  body.insert(body.end(), {0x22, 0x01, 0x00, 0x80, 0x22, 0x01});
-  return body;
+  return {0x00, 'R', 'E', 'E', 'L', 'B', 'O', 'X', ' ', ' ', ' ', 0x22, 0x01, 0x00, 0x80, 0x22, 0x01};
 }
 
-struct FlagCase {
-  std::uint8_t flag;
-  std::size_t pilotPulses;
-};
-
-class StandardBlockTest : public ::testing::TestWithParam<FlagCase> {};
-
-TEST_P(StandardBlockTest, PlaysPilotSyncsEveryBitAndThePause) {
-  DeckHarness harness;
-  const Bytes data = RomData(GetParam().flag, HeaderBody());
-  const std::vector<std::int64_t> pulses = Played(harness, {StandardBlock(1000, data), PureTone(500, 1)});
-
-  std::vector<std::int64_t> expected = StandardPulses(data);
-  ASSERT_EQ(GetParam().pilotPulses + 2 + 304, expected.size());
-  expected.push_back(SECOND);  // the pause ends with an edge, then the tone
-  expected.push_back(500);
-  EXPECT_EQ(expected, pulses);
+// The flag picks the pilot: 8064 pulses for a header's flag, 3220 for data.
+TEST(DeckSignal, StandardBlockPlaysPilotSyncsEveryBitAndThePause) {
+  for (const auto& [flag, pilotPulses] :
+       {std::pair<std::uint8_t, std::size_t>{0x00, 8064}, {0x01, 8064}, {0xFE, 8064}, {0xFF, 3220}}) {
+    DeckHarness harness;
+    const Bytes data = RomData(flag, HeaderBody());
+    std::vector<std::int64_t> expected = StandardPulses(data);
+    ASSERT_EQ(pilotPulses + 2 + 304, expected.size());
+    expected.push_back(SECOND);  // the pause ends with an edge, then the tone
+    expected.push_back(500);
+    EXPECT_EQ(expected, Played(harness, {StandardBlock(1000, data), PureTone(500, 1)})) << int(flag);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Flags, StandardBlockTest,
-                         ::testing::Values(FlagCase{0x00, 8064}, FlagCase{0x01, 8064}, FlagCase{0xFE, 8064},
-                                           FlagCase{0xFF, 3220}),
-                         [](const ::testing::TestParamInfo<FlagCase>& info) {
-                           return "flag_" + std::to_string(info.param.flag);
-                         });
 
 struct DataCase {
   const char* name;
@@ -72,30 +58,16 @@ TEST_P(DataBlockTest, SendsTheUsedBitsOfTheLastByte) {
   EXPECT_EQ(expected, Played(harness, {GetParam().block, PureTone(777, 1)}));
 }
 
-TurboTimings Turbo() {
-  TurboTimings timings;
-  timings.pilot = 1000;
-  timings.sync1 = 300;
-  timings.sync2 = 400;
-  timings.zero = 500;
-  timings.one = 900;
-  timings.pilotPulses = 5;
-  return timings;
-}
-
-TurboTimings TurboWithoutPilot() {
-  TurboTimings timings = Turbo();
-  timings.pilotPulses = 0;
-  return timings;
-}
+const TurboTimings TURBO{1000, 300, 400, 500, 900, 5};
+const TurboTimings TURBO_WITHOUT_PILOT{1000, 300, 400, 500, 900, 0};
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, DataBlockTest,
     ::testing::Values(
-        DataCase{"turbo_three_used_bits", TurboBlock(Turbo(), 3, 1000, {0xA5, 0xE0}),
+        DataCase{"turbo_three_used_bits", TurboBlock(TURBO, 3, 1000, {0xA5, 0xE0}),
                  Concat({1000, 1000, 1000, 1000, 1000, 300, 400},
                         Concat(DataPulses({0xA5, 0xE0}, 3, 500, 900), {SECOND}))},
-        DataCase{"turbo_without_pilot_starts_with_syncs", TurboBlock(TurboWithoutPilot(), 8, 1000, {0x80}),
+        DataCase{"turbo_without_pilot_starts_with_syncs", TurboBlock(TURBO_WITHOUT_PILOT, 8, 1000, {0x80}),
                  Concat({300, 400}, Concat(DataPulses({0x80}, 8, 500, 900), {SECOND}))},
         DataCase{"pure_data_one_byte_eight_bits", PureData(600, 1200, 8, 1000, {0x5A}),
                  Concat(DataPulses({0x5A}, 8, 600, 1200), {SECOND})},
@@ -147,39 +119,28 @@ TEST(DeckSignal, DirectRecordingSetsLevelsAndLogsOnlyChanges) {
   EXPECT_EQ(1600 + SECOND, rest[0].time);  // 4 more high samples, then the pause's edge
 }
 
-struct PauseCase {
-  std::uint16_t ms;
-  int flips;
-};
-
-class PauseTest : public ::testing::TestWithParam<PauseCase> {};
-
 // While more than 1.5 s of a pause remain, the level flips once a second
 // (seen at the end of the frame in which the second ends); the pause ends with
-// a logged edge at its exact length. (Play steps over a pause block it starts
-// on, so a tone comes first.)
-TEST_P(PauseTest, FlipsOnceASecondUntilTheLastOneAndAHalf) {
-  DeckHarness harness;
-  harness.Load({PureTone(300, 1), PauseBlock(GetParam().ms), PureTone(300, 1)});
-  harness.Deck().Play();
-  const std::vector<Transition> seen = harness.Run();
-  const std::int64_t start = 300;
-  const std::int64_t length = std::min<std::int64_t>(GetParam().ms, 30000) * 3500;
-  ASSERT_EQ(static_cast<std::size_t>(GetParam().flips) + 3, seen.size());
-  for (int i = 0; i < GetParam().flips; ++i) {
-    EXPECT_GE(seen[i + 1].time, start + (i + 1) * SECOND);
-    EXPECT_LT(seen[i + 1].time, start + (i + 1) * SECOND + FRAME);
+// a logged edge at its exact length, at most 30 s. (Play steps over a pause
+// block it starts on, so a tone comes first.)
+TEST(DeckSignal, PauseFlipsOnceASecondUntilTheLastOneAndAHalf) {
+  for (const auto& [ms, flips] :
+       {std::pair<std::uint16_t, int>{2000, 0}, {2400, 0}, {3000, 1}, {5000, 3}, {40000, 28}}) {
+    DeckHarness harness;
+    harness.Load({PureTone(300, 1), PauseBlock(ms), PureTone(300, 1)});
+    harness.Deck().Play();
+    const std::vector<Transition> seen = harness.Run();
+    const std::int64_t start = 300;
+    const std::int64_t length = std::min<std::int64_t>(ms, 30000) * 3500;
+    ASSERT_EQ(static_cast<std::size_t>(flips) + 3, seen.size()) << ms;
+    for (int i = 0; i < flips; ++i) {
+      EXPECT_GE(seen[i + 1].time, start + (i + 1) * SECOND);
+      EXPECT_LT(seen[i + 1].time, start + (i + 1) * SECOND + FRAME);
+    }
+    EXPECT_EQ(start + length, seen[flips + 1].time) << ms;
+    EXPECT_EQ(start + length + 300, seen.back().time) << ms;
   }
-  EXPECT_EQ(start + length, seen[GetParam().flips + 1].time);
-  EXPECT_EQ(start + length + 300, seen.back().time);
 }
-
-INSTANTIATE_TEST_SUITE_P(Lengths, PauseTest,
-                         ::testing::Values(PauseCase{2000, 0}, PauseCase{2400, 0}, PauseCase{3000, 1},
-                                           PauseCase{5000, 3}, PauseCase{40000, 28}),
-                         [](const ::testing::TestParamInfo<PauseCase>& info) {
-                           return std::to_string(info.param.ms) + "ms";
-                         });
 
 // Full speed from the first tone to the end of the tape, and never without fast loading.
 TEST(DeckSignal, FullSpeedRunsFromToneToTheEndOfTheTapeWithFastLoading) {

@@ -9,19 +9,15 @@
 namespace reelbox::test {
 namespace {
 
-// Tones told apart by their pulse lengths (100, 101, ...).
-std::vector<Bytes> Marks(int count) {
+// Tones told apart by their pulse lengths (first, first + 1, ...).
+std::vector<Bytes> Tones(int count, std::uint16_t first, std::uint16_t pulses) {
   std::vector<Bytes> blocks;
-  for (int i = 0; i < count; ++i) blocks.push_back(PureTone(static_cast<std::uint16_t>(100 + i), 1));
+  for (int i = 0; i < count; ++i) blocks.push_back(PureTone(static_cast<std::uint16_t>(first + i), pulses));
   return blocks;
 }
-
-// Tones of a few frames each (pulses of 60000, 60001, ...).
-std::vector<Bytes> LongTones(int count) {
-  std::vector<Bytes> blocks;
-  for (int i = 0; i < count; ++i) blocks.push_back(PureTone(static_cast<std::uint16_t>(60000 + i), 3));
-  return blocks;
-}
+std::vector<Bytes> Marks(int count) { return Tones(count, 100, 1); }
+// Tones of a few frames each.
+std::vector<Bytes> LongTones(int count) { return Tones(count, 60000, 3); }
 
 class TransportTest : public ::testing::Test {
  protected:
@@ -123,46 +119,41 @@ TEST_F(TransportTest, OtherCommandsSetTheirOptions) {
 
 // ---- auto play and auto stop ----
 
-// Bytes at PC (the instruction after the port read) and whether they are a
-// loader's edge-sampling loop.
-struct LoopCase {
-  const char* name;
-  std::vector<std::uint8_t> bytes;
-  std::vector<std::uint8_t> before;  // the three bytes before PC
-  bool loader;
-};
-
-class LoaderLoopTest : public ::testing::TestWithParam<LoopCase> {};
-
-TEST_P(LoaderLoopTest, AutoPlayStartsOnlyForALoaderLoop) {
-  DeckHarness harness;
-  harness.Load({StandardBlock(1000, RomData(0x00, Bytes(17, 0)))});
-  harness.machine.memory.fill(0);
-  harness.machine.Poke(0x9000 - 3, GetParam().before);
-  harness.machine.Poke(0x9000, GetParam().bytes);
-  harness.machine.registers[REG_PC] = 0x9000;
-  harness.NextFrame();
-  harness.ReadEar();
-  EXPECT_EQ(GetParam().loader ? DECK_PLAYING : DECK_STOPPED, harness.Deck().state);
+// Bytes at PC (the instruction after the port read), the bytes from PC - 3, and
+// whether they are a loader's edge-sampling loop.
+TEST(AutoPlay, StartsOnlyForALoaderLoop) {
+  const struct {
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> before;
+    bool loader;
+  } cases[] = {
+      {{0xA9, 0xE6, 0x20, 0x28}, {}, true},                           // XOR C; AND 0x20; JR Z
+      {{0x00, 0xA9, 0xD8, 0xE6, 0x40, 0xCA}, {}, true},               // RET C between XOR and AND; JP Z
+      {{0xA9, 0xE6, 0x20, 0xD8, 0x00, 0x28}, {}, true},               // RET C before JR Z
+      {{0x00, 0x00, 0x00, 0xA9, 0xE6, 0x40, 0x28}, {}, true},         // XOR at the fourth byte
+      {{0x00, 0x00, 0x00, 0x00, 0xA9, 0xE6, 0x20, 0x28}, {}, false},  // too far
+      {{0xA9, 0xE6, 0x10, 0x28}, {}, false},                          // another bit
+      {{0xA9, 0xE6, 0x20, 0x20}, {}, false},                          // no jump
+      {{0xA4, 0xCA}, {0x2C}, true},                                   // INC L; AND H; JP Z
+      {{0xA4, 0xC2}, {0x2C}, true},                                   // INC L; AND H; JP NZ
+      {{0xA4, 0xCA}, {0x2D}, false},                                  // DEC L
+      {{0xE6, 0x40, 0x77}, {}, true},                                 // AND 0x40; LD (HL),A
+      {{0xE6, 0x40, 0xF6}, {}, true},                                 // AND 0x40; OR
+      {{0x1F, 0xE6, 0x20, 0x4F}, {}, true},                           // RRA; AND 0x20; LD C,A
+      {{0x1F, 0xE6, 0x20, 0x4E}, {}, false},                          // RRA; AND 0x20; LD C,(HL)
+  };
+  for (const auto& c : cases) {
+    DeckHarness harness;
+    harness.Load({StandardBlock(1000, RomData(0x00, Bytes(17, 0)))});
+    harness.machine.memory.fill(0);
+    harness.machine.Poke(0x9000 - 3, c.before);
+    harness.machine.Poke(0x9000, c.bytes);
+    harness.machine.registers[REG_PC] = 0x9000;
+    harness.NextFrame();
+    harness.ReadEar();
+    EXPECT_EQ(c.loader ? DECK_PLAYING : DECK_STOPPED, harness.Deck().state) << &c - cases;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Loops, LoaderLoopTest,
-    ::testing::Values(LoopCase{"xor_and_jr_z", {0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, true},
-                      LoopCase{"xor_ret_c_and_jp_z", {0x00, 0xA9, 0xD8, 0xE6, 0x40, 0xCA}, {0, 0, 0}, true},
-                      LoopCase{"xor_and_ret_c_jr_z", {0xA9, 0xE6, 0x20, 0xD8, 0x00, 0x28}, {0, 0, 0}, true},
-                      LoopCase{"xor_fourth_byte", {0x00, 0x00, 0x00, 0xA9, 0xE6, 0x40, 0x28}, {0, 0, 0}, true},
-                      LoopCase{"xor_too_far", {0x00, 0x00, 0x00, 0x00, 0xA9, 0xE6, 0x20, 0x28}, {0, 0, 0}, false},
-                      LoopCase{"and_other_bit", {0xA9, 0xE6, 0x10, 0x28}, {0, 0, 0}, false},
-                      LoopCase{"no_jump", {0xA9, 0xE6, 0x20, 0x20}, {0, 0, 0}, false},
-                      LoopCase{"inc_l_and_h_jp_z", {0xA4, 0xCA}, {0x2C, 0, 0}, true},
-                      LoopCase{"inc_l_and_h_jp_nz", {0xA4, 0xC2}, {0x2C, 0, 0}, true},
-                      LoopCase{"no_inc_l", {0xA4, 0xCA}, {0x2D, 0, 0}, false},
-                      LoopCase{"and_40_store", {0xE6, 0x40, 0x77}, {0, 0, 0}, true},
-                      LoopCase{"and_40_or", {0xE6, 0x40, 0xF6}, {0, 0, 0}, true},
-                      LoopCase{"rra_and_ld_c", {0x1F, 0xE6, 0x20, 0x4F}, {0, 0, 0}, true},
-                      LoopCase{"rra_and_ld_c_other", {0x1F, 0xE6, 0x20, 0x4E}, {0, 0, 0}, false}),
-    [](const ::testing::TestParamInfo<LoopCase>& info) { return info.param.name; });
 
 // The data handler's first port read of a frame checks for a loader loop at PC.
 TEST(AutoStop, StopsWhenTheLoaderHasGone) {
@@ -203,36 +194,29 @@ TEST(MachineReset, StopsAndRewindsAPlayingOrPausedTape) {
 
 // ---- the save trap ----
 
-class SaveTrapTest : public ::testing::Test {
- protected:
-  // The ROM's save routine at 0x04D0 with flag, start and length in A, IX, DE.
-  void Save(std::uint8_t flag, std::uint16_t start, std::uint16_t length) {
-    harness.machine.registers[REG_AF] = static_cast<std::uint16_t>(flag << 8 | 0x44);
-    harness.machine.registers[REG_IX] = start;
-    harness.machine.registers[REG_DE] = length;
-    harness.machine.PushWord(0x1234);
-    harness.Device().ExecuteTrap(0x04D0);
-  }
-
+// The ROM's save routine at 0x04D0 with flag, start and length in A, IX, DE.
+TEST(SaveTrap, CapturesTheSavedBlockAndFinishesTheRoutine) {
   DeckHarness harness;
-};
-
-TEST_F(SaveTrapTest, CapturesTheSavedBlockAndFinishesTheRoutine) {
-  harness.machine.Poke(0x6000, {0x11, 0x22, 0x33});
-  const std::uint16_t sp = harness.machine.Register(REG_SP);
+  ScriptedMachine& machine = harness.machine;
+  machine.Poke(0x6000, {0x11, 0x22, 0x33});
+  const std::uint16_t sp = machine.Register(REG_SP);
   harness.Events();
-  Save(0xFF, 0x6000, 3);
+  machine.registers[REG_AF] = 0xFF44;
+  machine.registers[REG_IX] = 0x6000;
+  machine.registers[REG_DE] = 3;
+  machine.PushWord(0x1234);
+  harness.Device().ExecuteTrap(0x04D0);
 
   const TapeBlock* block = harness.Deck().recordedBlocks;
   ASSERT_NE(nullptr, block);
   EXPECT_EQ(0x10, block->id);
   const Bytes expected = {0x10, 0xE8, 0x03, 0x05, 0x00, 0xFF, 0x11, 0x22, 0x33, 0xFF ^ 0x11 ^ 0x22 ^ 0x33};
   EXPECT_EQ(expected, Bytes(block->data, block->data + block->size));
-  EXPECT_EQ(0xFF45, harness.machine.Register(REG_AF));
-  EXPECT_EQ(0x6003, harness.machine.Register(REG_IX));
-  EXPECT_EQ(0xFFFF, harness.machine.Register(REG_DE));
-  EXPECT_EQ(0x1234, harness.machine.Register(REG_PC));
-  EXPECT_EQ(sp, harness.machine.Register(REG_SP));
+  EXPECT_EQ(0xFF45, machine.Register(REG_AF));
+  EXPECT_EQ(0x6003, machine.Register(REG_IX));
+  EXPECT_EQ(0xFFFF, machine.Register(REG_DE));
+  EXPECT_EQ(0x1234, machine.Register(REG_PC));
+  EXPECT_EQ(sp, machine.Register(REG_SP));
   const std::vector<TapeEvent> events = {
       {TAPE_EVENT_RECORDED, reinterpret_cast<MessageLParam>(&harness.Deck().recordedBlocks)}};
   EXPECT_EQ(events, harness.Events());

@@ -11,13 +11,10 @@ namespace {
 
 constexpr std::uint16_t PILOT = 2168;
 
-TurboTimings RomTimings() {
-  TurboTimings timings;
-  timings.pilotPulses = 3220;
-  return timings;
+// A standard data block's timings in a turbo block, which the deck plays as it stands.
+Bytes RomTimedBlock(const Bytes& body) {
+  return TurboBlock(TurboTimings{PILOT, 667, 735, 855, 1710, 3220}, 8, 0, RomData(0xFF, body));
 }
-
-Bytes RomTimedBlock(const Bytes& body) { return TurboBlock(RomTimings(), 8, 0, RomData(0xFF, body)); }
 
 struct PilotSkipCase {
   const char* loader;  // null: the 48K ROM's LD-LEADER
@@ -189,8 +186,8 @@ struct ConditionCase {
 
 void InputRecording(DeckHarness& harness) {
   harness.Device().Detach();
-  harness.machine.SetPropertyDword("replix.dll\\RZX_PLAYING", 0);
-  harness.machine.SetPropertyDword("replix.dll\\RZX_RECORDING", 1);
+  harness.machine.registry.SetDword("replix.dll\\RZX_PLAYING", 0);
+  harness.machine.registry.SetDword("replix.dll\\RZX_RECORDING", 1);
   harness.Device().Attach(&harness.machine);
   harness.BeginFrame();
 }

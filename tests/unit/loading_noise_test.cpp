@@ -1,10 +1,11 @@
 // The loading noise: rendering of a frame's edges into samples, the lead
-// frames before the buffer plays, and the restart after a flash load.
+// frames before the reference host's buffer plays, and when it falls silent.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "engine/tape_deck.h"
+#include "host/sound_device.h"
 #include "scripted_machine.h"
 
 namespace reelbox {
@@ -15,126 +16,23 @@ constexpr std::int32_t QUIET = 0x400;
 constexpr std::int32_t LOUD = 0x4000;
 constexpr int SAMPLES = 882;
 
-// A buffer that logs what the deck does to it.
-class FakeBuffer final : public IDirectSoundBuffer {
- public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return ++refs; }
-  std::uint32_t RB_CALL Release() override { return --refs; }
-  HResult RB_CALL GetCaps(void*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetCurrentPosition(std::uint32_t*, std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetFormat(WaveFormat*, std::uint32_t, std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetVolume(std::int32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetPan(std::int32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetFrequency(std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetStatus(std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL Initialize(void*, const SoundBufferDesc*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL Lock(std::uint32_t offset, std::uint32_t bytes, void** part1, std::uint32_t* bytes1, void** part2,
-                       std::uint32_t* bytes2, std::uint32_t) override {
-    if (lost) return DSERR_BUFFERLOST;
-    lockOffsets.push_back(offset);
-    *part1 = memory.data() + offset;
-    *bytes1 = bytes;
-    *part2 = nullptr;
-    *bytes2 = 0;
-    return RESULT_OK;
-  }
-  HResult RB_CALL Play(std::uint32_t, std::uint32_t, std::uint32_t flags) override {
-    playFlags = flags;
-    ++plays;
-    playing = true;
-    return RESULT_OK;
-  }
-  HResult RB_CALL SetCurrentPosition(std::uint32_t position) override {
-    positions.push_back(position);
-    return positionResult;
-  }
-  HResult RB_CALL SetFormat(const WaveFormat*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetVolume(std::int32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetPan(std::int32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetFrequency(std::uint32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL Stop() override {
-    ++stops;
-    playing = false;
-    return RESULT_OK;
-  }
-  HResult RB_CALL Unlock(void*, std::uint32_t bytes, void*, std::uint32_t) override {
-    unlockedBytes.push_back(bytes);
-    return RESULT_OK;
-  }
-  HResult RB_CALL Restore() override {
-    ++restores;
-    lost = false;
-    return RESULT_OK;
-  }
-
-  std::int16_t Sample(std::uint32_t offset, int index) const {
-    return static_cast<std::int16_t>(memory[offset + 2 * index] | memory[offset + 2 * index + 1] << 8);
-  }
-
-  std::uint32_t refs = 1;
-  std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(88200, 0xAA);
-  std::vector<std::uint32_t> lockOffsets;
-  std::vector<std::uint32_t> unlockedBytes;
-  std::vector<std::uint32_t> positions;
-  HResult positionResult = RESULT_OK;
-  std::uint32_t plays = 0;
-  std::uint32_t playFlags = 0;
-  std::uint32_t stops = 0;
-  std::uint32_t restores = 0;
-  bool playing = false;
-  bool lost = false;
-};
-
-// The device only has to be there: the deck made its buffer at attach.
-class FakeSound final : public IDirectSound {
- public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return 2; }
-  std::uint32_t RB_CALL Release() override { return 1; }
-  HResult RB_CALL CreateSoundBuffer(const SoundBufferDesc*, IDirectSoundBuffer**, IUnknown*) override {
-    return RESULT_NOTIMPL;
-  }
-  HResult RB_CALL GetCaps(void*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL DuplicateSoundBuffer(IDirectSoundBuffer*, IDirectSoundBuffer**) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetCooperativeLevel(WindowHandle, std::uint32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL Compact() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL GetSpeakerConfig(std::uint32_t*) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL SetSpeakerConfig(std::uint32_t) override { return RESULT_NOTIMPL; }
-  HResult RB_CALL Initialize(const Guid*) override { return RESULT_NOTIMPL; }
-};
-
 class LoadingNoise : public ::testing::Test {
  protected:
+  // Attached as a plug-in is: the deck keeps its edge log and makes its buffer.
   void SetUp() override {
     machine.realTime = 1;
-    deck.host = &machine;
-    deck.edgeLog = edges.data();
-    deck.edgeCount = 0;
+    machine.soundDevice = &sound;
+    ASSERT_EQ(RESULT_OK, deck.Attach(&machine, nullptr));
+    buffer = sound.FirstBuffer();
+    ASSERT_NE(nullptr, buffer);
   }
-  void TearDown() override {
-    // The deck owns none of these.
-    deck.host = nullptr;
-    deck.edgeLog = nullptr;
-    deck.soundDevice = nullptr;
-    deck.noiseBuffer = nullptr;
-    deck.noisePlaying = 0;
-  }
+  void TearDown() override { deck.Detach(); }
 
-  // A deck playing with the noise on and its buffer made, as after attach.
+  // A deck playing with the noise on, its lead frames still to come.
   void StartNoise() {
-    deck.soundDevice = &sound;
-    deck.noiseBuffer = &buffer;
-    deck.noisePlaying = 0;
+    deck.StopNoise();
     deck.state = DECK_PLAYING;
     deck.loadingNoise = 1;
-    deck.noiseCountdown = deck.noiseLeadFrames;
   }
 
   HResult Frame(std::uint32_t flag = 0) {
@@ -144,7 +42,7 @@ class LoadingNoise : public ::testing::Test {
 
   std::vector<std::int16_t> Render(std::uint8_t startLevel, const std::vector<std::uint32_t>& times,
                                    std::int32_t amplitude = QUIET) {
-    std::copy(times.begin(), times.end(), edges.begin());
+    std::copy(times.begin(), times.end(), deck.edgeLog);
     deck.edgeCount = static_cast<std::int32_t>(times.size());
     deck.frameStartLevel = startLevel;
     std::vector<std::int16_t> samples(SAMPLES, 0x5555);
@@ -155,9 +53,8 @@ class LoadingNoise : public ::testing::Test {
   TapeBlockList list;
   TapeDeck deck{&list};
   test::ScriptedMachine machine;
-  FakeSound sound;
-  FakeBuffer buffer;
-  std::vector<std::uint32_t> edges = std::vector<std::uint32_t>(EDGE_LOG_ENTRIES, 0);
+  host::SoundDevice sound;
+  host::SoundBuffer* buffer = nullptr;
 };
 
 // Samples [first, last] all equal to value.
@@ -198,25 +95,24 @@ TEST_F(LoadingNoise, RendersEdgesIntoSamplesBySixteenths) {
   }
 }
 
+// The write position moves on a frame at a time round the one-second buffer.
 TEST_F(LoadingNoise, PlaysAfterItsLeadFramesAndWritesFrameByFrameRoundTheBuffer) {
   StartNoise();
+  std::vector<std::uint32_t> positions;
   for (int frame = 1; frame <= 52; ++frame) {
     Frame(frame == 6 ? 1 : 0);  // a flagged frame keeps the write position
-    EXPECT_EQ(buffer.plays, frame >= 4 ? 1u : 0u) << "frame " << frame;
+    positions.push_back(deck.noiseWritePos);
+    EXPECT_EQ(buffer->PlayCalls(), frame >= 4 ? 1u : 0u) << "frame " << frame;
   }
-  EXPECT_EQ(buffer.playFlags, DSBPLAY_LOOPING);
-  EXPECT_EQ(buffer.positions, (std::vector<std::uint32_t>{0}));
-  ASSERT_EQ(buffer.lockOffsets.size(), 52u);
-  EXPECT_EQ(std::vector<std::uint32_t>(buffer.lockOffsets.begin(), buffer.lockOffsets.begin() + 7),
+  EXPECT_TRUE(buffer->Playing());
+  EXPECT_EQ(std::vector<std::uint32_t>(positions.begin(), positions.begin() + 7),
             (std::vector<std::uint32_t>{0, 1764, 3528, 5292, 7056, 7056, 8820}));
-  EXPECT_EQ(buffer.lockOffsets[51], 0u) << "fifty frames round";
-  EXPECT_EQ(buffer.unlockedBytes.size(), 52u);
+  EXPECT_EQ(positions[51], 0u) << "fifty frames round";
 
-  buffer = FakeBuffer();
   deck.noiseLeadFrames = 8;
   StartNoise();
   for (int frame = 1; frame <= 8; ++frame) Frame();
-  EXPECT_EQ(buffer.plays, 1u) << "eight lead frames when the deck asks for them";
+  EXPECT_EQ(buffer->PlayCalls(), 2u) << "eight lead frames when the deck asks for them";
 }
 
 TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
@@ -229,16 +125,15 @@ TEST_F(LoadingNoise, SilenceWhenNotPlayingSuspendedOrNotRealTime) {
   };
   for (const Case& c : {Case{"paused", DECK_PAUSED, 1, 0, 1}, Case{"not real time", DECK_PLAYING, 0, 0, 1},
                         Case{"suspended", DECK_PLAYING, 1, 1, 1}, Case{"setting off", DECK_PLAYING, 1, 0, 0}}) {
-    buffer = FakeBuffer();
     StartNoise();
     for (int frame = 0; frame < 5; ++frame) Frame();
-    ASSERT_TRUE(buffer.playing) << c.name;
+    ASSERT_TRUE(buffer->Playing()) << c.name;
     deck.state = c.state;
     machine.realTime = c.realTime;
     machine.soundSuspended = c.suspended;
     deck.loadingNoise = c.setting;
     deck.NoiseFrameStart(0);
-    EXPECT_FALSE(buffer.playing) << c.name;
+    EXPECT_FALSE(buffer->Playing()) << c.name;
     EXPECT_EQ(deck.noiseCountdown, deck.noiseLeadFrames) << c.name;
     EXPECT_EQ(deck.hostRealTime, c.state == DECK_PLAYING ? c.realTime : 1u) << c.name;
     machine.realTime = 1;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "contract/plugin_interfaces.h"
-#include "fake_host_objects.h"
+#include "host/media_host.h"
 #include "sampled_tape_files.h"
 #include "shell/tape_plugin.h"
 #include "tape/tape_opener.h"
@@ -32,7 +32,7 @@ TEST(OpenMedia, WavOverALoadedTapeReplacesIt) {
   auto* media = static_cast<IMediaHandler*>(out);
   TapePlugin& plugin = *static_cast<TapePlugin*>(media);
   test::ScratchFolder folder;
-  test::FakeMediaHost host;
+  host::MediaHost host(nullptr, nullptr, MODEL_48K);
   const Bytes tzx = test::Concat({test::TzxHeader(), test::Standard(test::DataBlockData(0xFF, 30)), test::Pause(0)});
   ASSERT_EQ(RESULT_OK, media->OpenMedia(folder.Write("game.tzx", tzx).c_str(), &host, 0));
   plugin.Deck().GoToBlock(1);
@@ -46,7 +46,7 @@ TEST(OpenMedia, WavOverALoadedTapeReplacesIt) {
   EXPECT_EQ(2, plugin.BlockList().GetCount());
   EXPECT_EQ(0u, plugin.BlockList().recordable);
   EXPECT_EQ(0, plugin.Deck().blockIndex);
-  EXPECT_EQ(path, host.opened.back());
+  EXPECT_EQ(path, host.OpenedPaths().back());
   media->Release();
 }
 

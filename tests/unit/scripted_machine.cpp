@@ -1,41 +1,11 @@
 #include "scripted_machine.h"
 
-#include <cstring>
-
 namespace reelbox::test {
-
-HResult ScriptedHostObject::QueryInterface(const Guid& riid, void** out) {
-  *out = nullptr;
-  if (riid != IID_IUnknown) return RESULT_NOINTERFACE;
-  *out = static_cast<IUnknown*>(this);
-  AddRef();
-  return RESULT_OK;
-}
-
-HResult ScriptedHostObject::WritePort(std::uint16_t port, std::uint8_t value) {
-  portWrites.emplace_back(port, value);
-  return RESULT_OK;
-}
-
-HResult ScriptedHostObject::GetName(const char** out) {
-  *out = name.c_str();
-  return RESULT_OK;
-}
 
 ScriptedMachine::ScriptedMachine() { registers[REG_SP] = 0xFF00; }
 
 HResult ScriptedMachine::QueryInterface(const Guid& riid, void** out) {
-  *out = nullptr;
-  if (riid == IID_IUnknown) {
-    *out = static_cast<IEmulatedMachine*>(this);
-  } else if (riid == IID_IHostRegistry) {
-    if (Failed(registryResult)) return registryResult;
-    *out = static_cast<IHostRegistry*>(this);
-  } else {
-    return RESULT_NOINTERFACE;
-  }
-  AddRef();
-  return RESULT_OK;
+  return host::QueryWithRegistry(this, &registry, riid, out);
 }
 
 HResult ScriptedMachine::AddExecutionTrap(std::uint32_t, std::uint16_t address, std::uint32_t rom, IDevice* owner) {
@@ -92,31 +62,6 @@ HResult ScriptedMachine::GetSoundDevice(IDirectSound** device) {
   return RESULT_OK;
 }
 
-HResult ScriptedMachine::GetProperty(const char* name, void* buffer, std::uint32_t size) {
-  auto found = properties.find(name);
-  if (found == properties.end() || found->second.size() != size) return RESULT_FAIL;
-  std::memcpy(buffer, found->second.data(), size);
-  return RESULT_OK;
-}
-
-HResult ScriptedMachine::SetProperty(const char* name, const void* data, std::uint32_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  properties[name] = std::vector<std::uint8_t>(bytes, bytes + size);
-  return RESULT_OK;
-}
-
-HResult ScriptedMachine::GetObjectCount(std::uint32_t kind, std::uint32_t* count) {
-  *count = kind == HOST_OBJECT_DEVICE ? static_cast<std::uint32_t>(objects.size()) : 0;
-  return RESULT_OK;
-}
-
-HResult ScriptedMachine::GetObjectAt(std::uint32_t kind, std::uint32_t index, IHostObject** object) {
-  *object = nullptr;
-  if (kind != HOST_OBJECT_DEVICE || index >= objects.size()) return RESULT_FAIL;
-  *object = objects[index];
-  return RESULT_OK;
-}
-
 std::uint16_t ScriptedMachine::Register(std::uint32_t number) const {
   auto found = registers.find(number);
   return found == registers.end() ? 0 : found->second;
@@ -131,10 +76,6 @@ void ScriptedMachine::PushWord(std::uint16_t value) {
   registers[REG_SP] = sp;
   memory[sp] = static_cast<std::uint8_t>(value);
   memory[static_cast<std::uint16_t>(sp + 1)] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void ScriptedMachine::SetPropertyDword(const std::string& name, std::uint32_t value) {
-  SetProperty(name.c_str(), &value, sizeof value);
 }
 
 }  // namespace reelbox::test

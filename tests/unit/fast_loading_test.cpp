@@ -3,6 +3,8 @@
 // recording and each option.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "deck_harness.h"
 #include "loader_scene.h"
 
@@ -11,103 +13,74 @@ namespace {
 
 constexpr std::uint16_t PILOT = 2168;
 
-// A standard data block's timings in a turbo block, which the deck plays as it stands.
+// The ROM's timings for a data block, as a turbo block.
 Bytes RomTimedBlock(const Bytes& body) {
   return TurboBlock(TurboTimings{PILOT, 667, 735, 855, 1710, 3220}, 8, 0, RomData(0xFF, body));
 }
 
-struct PilotSkipCase {
-  const char* loader;  // null: the 48K ROM's LD-LEADER
-  std::int32_t b;      // B and H after the skip; -1: left as they were
-  std::int32_t h;
-  std::size_t tonePulsesLeft;
-};
-
-class PilotSkipTest : public ::testing::TestWithParam<PilotSkipCase> {
- protected:
-  void SetUp() override {
-    if (GetParam().loader == nullptr) {
-      PutRomLoader(harness.machine);
-      EnterEdgeRoutine(harness.machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
-      return;
-    }
+// The skip happens at the first edge of the tone in the leader loop of the 48K
+// ROM or of a test loader: B and H are set (-1: left as they were) and the tone
+// has one or two pulses left.
+TEST(PilotSkip, SetsTheLeaderCountsAndCutsTheTone) {
+  const struct {
+    const char* loader;  // null: the 48K ROM's LD-LEADER
+    std::int32_t b;
+    std::int32_t h;
+    std::size_t tonePulsesLeft;
+  } cases[] = {
+      {nullptr, 0xC7, 0xFF, 2},
+      {"loader_leader_inc_h", 0xC7, 0xFF, 2},
+      {"loader_leader_dec_h", 0xC7, 0x01, 2},
+      {"loader_leader_no_test", 0xC7, 0xFF, 2},
+      {"loader_leader_delay_a", 0xC7, 0xFF, 2},
+      {"loader_edge_compare", -1, -1, 2},
+      {"loader_edge_delay_a", 0xB1, 0xFE, 1},
+  };
+  for (const auto& c : cases) {
+    DeckHarness harness;
+    ScriptedMachine& machine = harness.machine;
     AssembledLoader loader;
-    if (!ReadAssembledLoader(GetParam().loader, &loader)) {
+    if (c.loader == nullptr) {
+      PutRomLoader(machine);
+      EnterEdgeRoutine(machine, ROM_AFTER_IN, {ROM_LD_RETURN, ROM_LEADER_RETURN, ROM_TWO_EDGES_RETURN});
+    } else if (ReadAssembledLoader(c.loader, &loader)) {
+      PutLoader(machine, loader);
+      EnterEdgeRoutine(machine, LoaderAfterIn(loader), StackInCall(loader, loader.Label("ld_leader")));
+    } else {
       GTEST_SKIP() << "no assembled test loaders: z80asm was not found when the build was configured";
     }
-    PutLoader(harness.machine, loader);
-    EnterEdgeRoutine(harness.machine, LoaderAfterIn(loader), StackInCall(loader, loader.Label("ld_leader")));
+    machine.registers[REG_BC] = 0x5011;
+    machine.registers[REG_HL] = 0x2233;
+    machine.registers[REG_AF] = 0x4455;
+    harness.Load({RomTimedBlock({1, 2, 3})});
+    const std::int64_t start = harness.Now();
+    harness.Deck().Play();
+    std::vector<std::int64_t> expected(c.tonePulsesLeft + 1, PILOT);
+    expected.insert(expected.end(), {667, 735});
+    EXPECT_EQ(expected, PulseLengths(harness.Run(c.tonePulsesLeft + 3), start)) << c.loader;
+    EXPECT_EQ(Pair(c.b < 0 ? 0x50 : c.b, 0x11), machine.Register(REG_BC)) << c.loader;
+    EXPECT_EQ(Pair(c.h < 0 ? 0x22 : c.h, 0x33), machine.Register(REG_HL)) << c.loader;
+    EXPECT_EQ(0x4455, machine.Register(REG_AF)) << c.loader;
   }
-
-  DeckHarness harness;
-};
-
-// The skip happens at the first edge; then the tone has one or two pulses left.
-TEST_P(PilotSkipTest, SetsTheLeaderCountsAndCutsTheTone) {
-  const PilotSkipCase& param = GetParam();
-  harness.machine.registers[REG_BC] = 0x5011;
-  harness.machine.registers[REG_HL] = 0x2233;
-  harness.machine.registers[REG_AF] = 0x4455;
-  harness.Load({RomTimedBlock({1, 2, 3})});
-  const std::int64_t start = harness.Now();
-  harness.Deck().Play();
-  const std::vector<std::int64_t> pulses = PulseLengths(harness.Run(param.tonePulsesLeft + 3), start);
-
-  std::vector<std::int64_t> expected(param.tonePulsesLeft + 1, PILOT);
-  expected.insert(expected.end(), {667, 735});
-  EXPECT_EQ(expected, pulses);
-  const std::uint16_t bc = harness.machine.Register(REG_BC);
-  const std::uint16_t hl = harness.machine.Register(REG_HL);
-  EXPECT_EQ(param.b < 0 ? 0x50 : param.b, HighOf(bc));
-  EXPECT_EQ(param.h < 0 ? 0x22 : param.h, HighOf(hl));
-  EXPECT_EQ(0x11, LowOf(bc));
-  EXPECT_EQ(0x33, LowOf(hl));
-  EXPECT_EQ(0x4455, harness.machine.Register(REG_AF));
 }
 
-INSTANTIATE_TEST_SUITE_P(LeaderLoops, PilotSkipTest,
-                         ::testing::Values(PilotSkipCase{nullptr, 0xC7, 0xFF, 2},
-                                           PilotSkipCase{"loader_leader_inc_h", 0xC7, 0xFF, 2},
-                                           PilotSkipCase{"loader_leader_dec_h", 0xC7, 0x01, 2},
-                                           PilotSkipCase{"loader_leader_no_test", 0xC7, 0xFF, 2},
-                                           PilotSkipCase{"loader_leader_delay_a", 0xC7, 0xFF, 2},
-                                           PilotSkipCase{"loader_edge_compare", -1, -1, 2},
-                                           PilotSkipCase{"loader_edge_delay_a", 0xB1, 0xFE, 1}),
-                         [](const ::testing::TestParamInfo<PilotSkipCase>& info) {
-                           return std::string(info.param.loader != nullptr ? info.param.loader : "rom");
-                         });
-
-// Edge detection: a loader spinning in one sampling loop, B rising by one at
-// each port read. The block starts with a 1 bit (pulses of 1710).
-class EdgeDetectionTest : public ::testing::Test {
- protected:
-  static constexpr std::uint16_t LOOP_PC = 0x9102;  // after an IN A,(0xFE) at 0x9100
-
-  void SetUp() override {
-    harness.machine.Poke(0x9100, {0xDB, 0xFE});
-    harness.machine.registers[REG_PC] = LOOP_PC;
-    harness.machine.registers[REG_BC] = 0x7777;
-    harness.Load({PureData(855, 1710, 8, 0, {0xFF, 0x00, 0x00})});
-    harness.Deck().SetFastLoading(0);  // no flash-load watch
-    harness.Deck().Play();
-  }
-
-  // A port read at clock with B as given; true when the EAR level changed.
-  bool ReadAt(std::uint32_t clock, std::uint8_t b, std::uint16_t pc = LOOP_PC) {
+// Edge detection: a loader spinning in one sampling loop (after an IN A,(0xFE)
+// at 0x9100), B rising by one at each port read, sees the edge at the third
+// read. The block starts with a 1 bit (pulses of 1710).
+TEST(EdgeDetection, TheThirdReadOfOneLoopGetsTheEdge) {
+  DeckHarness harness;
+  harness.machine.Poke(0x9100, {0xDB, 0xFE});
+  harness.machine.registers[REG_PC] = 0x9102;
+  harness.Load({PureData(855, 1710, 8, 0, {0xFF, 0x00, 0x00})});
+  harness.Deck().SetFastLoading(0);  // no flash-load watch
+  harness.Deck().Play();
+  for (const auto& [clock, b, changes] :
+       {std::tuple<std::uint32_t, std::uint8_t, bool>{100, 0x10, false}, {159, 0x11, false}, {218, 0x12, true}}) {
     harness.machine.clock = clock;
-    harness.machine.registers[REG_PC] = pc;
     harness.machine.registers[REG_BC] = Pair(b, 0x21);
     const std::uint8_t before = harness.Deck().earLevel;
-    return harness.ReadEar() != before;
+    EXPECT_EQ(changes, harness.ReadEar() != before) << clock;
   }
-
-  DeckHarness harness;
-};
-
-TEST_F(EdgeDetectionTest, TheThirdReadOfOneLoopGetsTheEdge) {
-  EXPECT_FALSE(ReadAt(100, 0x10));
-  EXPECT_FALSE(ReadAt(159, 0x11));
-  EXPECT_TRUE(ReadAt(218, 0x12));
   // A 1 bit: the count is lifted above any threshold; C is kept.
   EXPECT_EQ(0xF021, harness.machine.Register(REG_BC));
   // The next pulse runs from the early edge.

@@ -10,6 +10,7 @@
 
 #include "contract/plugin_interfaces.h"
 #include "host/host_objects.h"
+#include "host/machine_slots.h"
 #include "host/plugin_timer.h"
 #include "host/ref_count.h"
 #include "host/sound_device.h"
@@ -30,7 +31,7 @@ struct ExecutionTrap {
   IDevice* owner;
 };
 
-class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener {
+class EmulatedMachine final : public MachineSlots, private SpectrumListener {
  public:
   // roms holds the machine's ROM pages, ROM_BYTES each.
   EmulatedMachine(const MachineDescription& desc, const std::uint8_t* roms, HostRegistry* registry, SoundDevice* sound);
@@ -46,30 +47,14 @@ class EmulatedMachine final : public IEmulatedMachine, private SpectrumListener 
   HResult RB_CALL GetRegister(std::uint32_t number, std::uint32_t* value) override;
   HResult RB_CALL ReadMemory(std::uint16_t address, std::uint8_t* value) override;
   HResult RB_CALL WriteMemory(std::uint16_t address, std::uint8_t value) override;
-  HResult RB_CALL MachineSlot9() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot10() override { return RESULT_NOTIMPL; }
   HResult RB_CALL PopWord(std::uint16_t* value) override;
-  HResult RB_CALL MachineSlot12() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot13() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot14() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot15() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot16() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot17() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetModel() override;
   std::uint32_t RB_CALL Is48KMode() override;
-  HResult RB_CALL MachineSlot20() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot21() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot22() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot23() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot24() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SetFullSpeed(std::uint32_t on) override;
   std::uint32_t RB_CALL GetFrameClock() override { return spectrum_->FrameClock(); }
   HResult RB_CALL SetFrameClock(std::uint32_t tstates) override;
   std::uint32_t RB_CALL GetFrameLength() override { return spectrum_->FrameLength(); }
-  HResult RB_CALL MachineSlot29() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetRealTimeFlag() override { return realTime_; }
-  HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot32() override { return RESULT_NOTIMPL; }
   HResult RB_CALL GetSoundDevice(IDirectSound** device) override;
   std::uint32_t RB_CALL IsSoundOff() override { return soundOff_; }
   std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended_; }

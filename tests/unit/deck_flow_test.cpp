@@ -14,51 +14,46 @@ namespace {
 // Pure tones of one pulse, told apart by their lengths.
 Bytes Mark(std::uint16_t length) { return PureTone(length, 1); }
 
-struct FlowCase {
-  const char* name;
-  std::vector<Bytes> blocks;
-  std::vector<std::int64_t> pulses;
-};
-
-class FlowTest : public ::testing::TestWithParam<FlowCase> {};
-
-TEST_P(FlowTest, PlaysTheBlocksInWalkOrder) {
-  DeckHarness harness;
-  harness.Load(GetParam().blocks);
-  harness.Deck().Play();
-  const std::vector<std::int64_t> pulses = PulseLengths(harness.Run(), 0);
-  EXPECT_EQ(GetParam().pulses, pulses);
-  EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
-  EXPECT_EQ(1u, harness.Deck().tapeEnded);
-  EXPECT_EQ(0, harness.Deck().blockIndex);
+// Each tape plays its pulses in walk order, then stops at its end and rewinds.
+TEST(DeckFlow, PlaysTheBlocksInWalkOrder) {
+  const struct {
+    const char* name;
+    std::vector<Bytes> blocks;
+    std::vector<std::int64_t> pulses;
+  } cases[] = {
+      {"group", {GroupStart("side A"), Mark(100), GroupEnd(), Mark(200)}, {100, 200}},
+      {"jump_forward", {JumpBlock(2), Mark(100), Mark(200)}, {200}},
+      {"jump_of_zero_is_stepped_over", {JumpBlock(0), Mark(100)}, {100}},
+      {"jump_back_ends_the_tape", {Mark(100), JumpBlock(-5), Mark(200)}, {100}},
+      {"jump_past_the_end_ends_the_tape", {Mark(100), JumpBlock(50), Mark(200)}, {100}},
+      {"loop_three_times",
+       {LoopStart(3), Mark(100), Mark(150), LoopEnd(), Mark(200)},
+       {100, 150, 100, 150, 100, 150, 200}},
+      {"loop_of_zero_plays_once", {LoopStart(0), Mark(100), LoopEnd(), Mark(200)}, {100, 200}},
+      {"loop_end_without_loop_start", {Mark(100), LoopEnd(), Mark(200)}, {100, 200}},
+      {"calls_and_returns",
+       {CallSequence({2, 4}), JumpBlock(5), Mark(100), ReturnFromSequence(), Mark(200), ReturnFromSequence(),
+        Mark(300)},
+       {100, 200, 300}},
+      {"call_of_no_calls_is_stepped_over", {CallSequence({}), Mark(100)}, {100}},
+      {"call_before_the_first_block_ends_the_tape", {Mark(100), CallSequence({-3}), Mark(200)}, {100}},
+      {"return_without_call_goes_on_after_the_first_block", {ReturnFromSequence(), Mark(100)}, {100}},
+      {"message_passes_without_delay", {Mark(100), MessageBlock(5, "Side B"), Mark(200)}, {100, 200}},
+      {"stop_if_48k_on_a_128k", {Mark(100), StopIf48K(), Mark(200)}, {100, 200}},
+      {"description_and_unknown_blocks",
+       {TextDescription("hello"), Bytes{0x5A, 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20}, Mark(100)},
+       {100}},
+  };
+  for (const auto& c : cases) {
+    DeckHarness harness;
+    harness.Load(c.blocks);
+    harness.Deck().Play();
+    EXPECT_EQ(c.pulses, PulseLengths(harness.Run(), 0)) << c.name;
+    EXPECT_EQ(DECK_STOPPED, harness.Deck().state) << c.name;
+    EXPECT_EQ(1u, harness.Deck().tapeEnded) << c.name;
+    EXPECT_EQ(0, harness.Deck().blockIndex) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tapes, FlowTest,
-    ::testing::Values(
-        FlowCase{"group", {GroupStart("side A"), Mark(100), GroupEnd(), Mark(200)}, {100, 200}},
-        FlowCase{"jump_forward", {JumpBlock(2), Mark(100), Mark(200)}, {200}},
-        FlowCase{"jump_of_zero_is_stepped_over", {JumpBlock(0), Mark(100)}, {100}},
-        FlowCase{"jump_back_ends_the_tape", {Mark(100), JumpBlock(-5), Mark(200)}, {100}},
-        FlowCase{"jump_past_the_end_ends_the_tape", {Mark(100), JumpBlock(50), Mark(200)}, {100}},
-        FlowCase{"loop_three_times",
-                 {LoopStart(3), Mark(100), Mark(150), LoopEnd(), Mark(200)},
-                 {100, 150, 100, 150, 100, 150, 200}},
-        FlowCase{"loop_of_zero_plays_once", {LoopStart(0), Mark(100), LoopEnd(), Mark(200)}, {100, 200}},
-        FlowCase{"loop_end_without_loop_start", {Mark(100), LoopEnd(), Mark(200)}, {100, 200}},
-        FlowCase{"calls_and_returns",
-                 {CallSequence({2, 4}), JumpBlock(5), Mark(100), ReturnFromSequence(), Mark(200), ReturnFromSequence(),
-                  Mark(300)},
-                 {100, 200, 300}},
-        FlowCase{"call_of_no_calls_is_stepped_over", {CallSequence({}), Mark(100)}, {100}},
-        FlowCase{"call_before_the_first_block_ends_the_tape", {Mark(100), CallSequence({-3}), Mark(200)}, {100}},
-        FlowCase{"return_without_call_goes_on_after_the_first_block", {ReturnFromSequence(), Mark(100)}, {100}},
-        FlowCase{"message_passes_without_delay", {Mark(100), MessageBlock(5, "Side B"), Mark(200)}, {100, 200}},
-        FlowCase{"stop_if_48k_on_a_128k", {Mark(100), StopIf48K(), Mark(200)}, {100, 200}},
-        FlowCase{"description_and_unknown_blocks",
-                 {TextDescription("hello"), Bytes{0x5A, 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20}, Mark(100)},
-                 {100}}),
-    [](const ::testing::TestParamInfo<FlowCase>& info) { return info.param.name; });
 
 // A stop block (a pause of 0, or "stop if 48K" on a 48K machine) halts the
 // tape on itself and tells the window so; Play goes on after it.

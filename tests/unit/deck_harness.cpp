@@ -82,11 +82,6 @@ std::uint8_t DeckHarness::ReadEar() {
   return value & 0x40;
 }
 
-void DeckHarness::EndFrame() {
-  machine.clock = machine.frameLength;
-  device_->EndFrame(0, 0);
-}
-
 void DeckHarness::BeginFrame() {
   frameStart_ += machine.frameLength;
   machine.clock = 0;
@@ -94,7 +89,8 @@ void DeckHarness::BeginFrame() {
 }
 
 void DeckHarness::NextFrame() {
-  EndFrame();
+  machine.clock = machine.frameLength;
+  device_->EndFrame(0, 0);
   BeginFrame();
 }
 

@@ -37,7 +37,6 @@ class DeckHarness {
   DeckHarness& operator=(const DeckHarness&) = delete;
 
   IDevice& Device() { return *device_; }
-  TapePlugin& Plugin() { return *plugin_; }
   TapeDeck& Deck() { return plugin_->Deck(); }
   TapeBlockList& Tape() { return plugin_->BlockList(); }
 
@@ -49,8 +48,8 @@ class DeckHarness {
 
   // ReadPort(0xFE) at the machine's clock; the EAR bit of the answer.
   std::uint8_t ReadEar();
-  void EndFrame();
   void BeginFrame();
+  // Ends the frame at its length and begins the next.
   void NextFrame();
   std::int64_t Now() const { return frameStart_ + machine.clock; }
 

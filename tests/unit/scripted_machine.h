@@ -13,6 +13,7 @@
 
 #include "contract/host_interfaces.h"
 #include "host/host_objects.h"
+#include "host/machine_slots.h"
 
 namespace reelbox::test {
 
@@ -23,7 +24,7 @@ struct TrapCall {
   IDevice* owner;
 };
 
-class ScriptedMachine final : public IEmulatedMachine {
+class ScriptedMachine final : public host::MachineSlots {
  public:
   ScriptedMachine();
 
@@ -39,30 +40,14 @@ class ScriptedMachine final : public IEmulatedMachine {
   HResult RB_CALL GetRegister(std::uint32_t number, std::uint32_t* value) override;
   HResult RB_CALL ReadMemory(std::uint16_t address, std::uint8_t* value) override;
   HResult RB_CALL WriteMemory(std::uint16_t address, std::uint8_t value) override;
-  HResult RB_CALL MachineSlot9() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot10() override { return RESULT_NOTIMPL; }
   HResult RB_CALL PopWord(std::uint16_t* value) override;
-  HResult RB_CALL MachineSlot12() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot13() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot14() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot15() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot16() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot17() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetModel() override { return model; }
   std::uint32_t RB_CALL Is48KMode() override { return is48KMode; }
-  HResult RB_CALL MachineSlot20() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot21() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot22() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot23() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot24() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SetFullSpeed(std::uint32_t on) override;
   std::uint32_t RB_CALL GetFrameClock() override { return clock; }
   HResult RB_CALL SetFrameClock(std::uint32_t tstates) override;
   std::uint32_t RB_CALL GetFrameLength() override { return frameLength; }
-  HResult RB_CALL MachineSlot29() override { return RESULT_NOTIMPL; }
   std::uint32_t RB_CALL GetRealTimeFlag() override { return realTime; }
-  HResult RB_CALL MachineSlot31() override { return RESULT_NOTIMPL; }
-  HResult RB_CALL MachineSlot32() override { return RESULT_NOTIMPL; }
   HResult RB_CALL GetSoundDevice(IDirectSound** device) override;
   std::uint32_t RB_CALL IsSoundOff() override { return soundOff; }
   std::uint32_t RB_CALL IsSoundSuspended() override { return soundSuspended; }

@@ -3,6 +3,8 @@
 // recording and each option.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <iterator>
 #include <tuple>
 
 #include "deck_harness.h"
@@ -147,16 +149,6 @@ bool RomFlashLoadActs(DeckHarness& harness) {
   return harness.machine.memory[0x6000] == 0x42;
 }
 
-struct Acting {
-  bool pilotSkip, edgeDetection, byteFlashLoad, inlineFlashLoad, romFlashLoad;
-};
-
-struct ConditionCase {
-  const char* name;
-  void (*set)(DeckHarness&);
-  Acting acting;
-};
-
 void InputRecording(DeckHarness& harness) {
   harness.Device().Detach();
   harness.machine.registry.SetDword("replix.dll\\RZX_PLAYING", 0);
@@ -165,39 +157,35 @@ void InputRecording(DeckHarness& harness) {
   harness.BeginFrame();
 }
 
-class FastLoadingConditionTest : public ::testing::TestWithParam<ConditionCase> {
- protected:
-  bool Acts(bool (*scene)(DeckHarness&)) {
-    DeckHarness harness;
-    GetParam().set(harness);
-    return scene(harness);
+// Which methods act under each condition, in the order of `methods`.
+TEST(FastLoadingConditions, EachMethodActsOnlyWhereAllowed) {
+  const std::pair<const char*, bool (*)(DeckHarness&)> methods[] = {
+      {"pilot skip", PilotSkipActs},
+      {"edge detection", EdgeDetectionActs},
+      {"byte flash load", ByteFlashLoadActs},
+      {"inline byte flash load", InlineFlashLoadActs},
+      {"whole-block ROM flash load", RomFlashLoadActs},
+  };
+  const struct {
+    const char* name;
+    void (*set)(DeckHarness&);
+    std::array<bool, 5> acting;
+  } conditions[] = {
+      {"all options on", [](DeckHarness&) {}, {true, true, true, true, true}},
+      {"host real time", [](DeckHarness& h) { h.Deck().hostRealTime = 1; }, {false, false, false, false, true}},
+      {"input recording", InputRecording, {false, false, false, false, false}},
+      {"flash loading off", [](DeckHarness& h) { h.Deck().SetFlashLoading(0); }, {false, true, false, false, false}},
+      {"fast loading off", [](DeckHarness& h) { h.Deck().SetFastLoading(0); }, {false, true, false, false, false}},
+      {"edge detection off", [](DeckHarness& h) { h.Deck().edgeDetection = 0; }, {true, false, true, true, true}},
+  };
+  for (const auto& condition : conditions) {
+    for (std::size_t i = 0; i < std::size(methods); ++i) {
+      DeckHarness harness;
+      condition.set(harness);
+      EXPECT_EQ(condition.acting[i], methods[i].second(harness)) << condition.name << ": " << methods[i].first;
+    }
   }
-};
-
-TEST_P(FastLoadingConditionTest, ActsOnlyWhereAllowed) {
-  const Acting& acting = GetParam().acting;
-  EXPECT_EQ(acting.pilotSkip, Acts(PilotSkipActs)) << "pilot skip";
-  EXPECT_EQ(acting.edgeDetection, Acts(EdgeDetectionActs)) << "edge detection";
-  EXPECT_EQ(acting.byteFlashLoad, Acts(ByteFlashLoadActs)) << "byte flash load";
-  EXPECT_EQ(acting.inlineFlashLoad, Acts(InlineFlashLoadActs)) << "inline byte flash load";
-  EXPECT_EQ(acting.romFlashLoad, Acts(RomFlashLoadActs)) << "whole-block ROM flash load";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Conditions, FastLoadingConditionTest,
-    ::testing::Values(
-        ConditionCase{"all_options_on", [](DeckHarness&) {}, {true, true, true, true, true}},
-        ConditionCase{
-            "host_real_time", [](DeckHarness& h) { h.Deck().hostRealTime = 1; }, {false, false, false, false, true}},
-        ConditionCase{"input_recording", InputRecording, {false, false, false, false, false}},
-        ConditionCase{"flash_loading_off",
-                      [](DeckHarness& h) { h.Deck().SetFlashLoading(0); },
-                      {false, true, false, false, false}},
-        ConditionCase{
-            "fast_loading_off", [](DeckHarness& h) { h.Deck().SetFastLoading(0); }, {false, true, false, false, false}},
-        ConditionCase{
-            "edge_detection_off", [](DeckHarness& h) { h.Deck().edgeDetection = 0; }, {true, false, true, true, true}}),
-    [](const ::testing::TestParamInfo<ConditionCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace reelbox::test

@@ -39,7 +39,7 @@ TEST(OpenMedia, WavOverALoadedTapeReplacesIt) {
 
   const Bytes samples(30000, 0x80);  // two pieces at 11025 Hz
   const Bytes wav =
-      test::WaveFile(test::Join({test::WaveFormatChunk(1, 1, 11025, 8), test::RiffChunk("data", samples)}));
+      test::WaveFile(test::Concat({test::WaveFormatChunk(1, 1, 11025, 8), test::RiffChunk("data", samples)}));
   const std::string path = folder.Write("game.wav", wav);
   ASSERT_EQ(RESULT_OK, media->OpenMedia(path.c_str(), &host, 0));
   EXPECT_EQ(2u, test::PiecesOf(plugin.BlockList()).size());

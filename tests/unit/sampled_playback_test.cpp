@@ -65,13 +65,8 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
 }
 
 // Samples read from real VOC and WAV files through the pieces' sample source.
-class SampledPlayback : public ::testing::Test {
- protected:
-  ScratchFolder folder_;
-  DeckHarness harness_;
-};
-
-TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
+TEST(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
+  ScratchFolder folder;
   struct Case {
     std::uint32_t rate;
     std::int64_t period;
@@ -79,7 +74,7 @@ TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
   for (const Case& c : {Case{44100, 79}, Case{11025, 317}, Case{11111, 315}, Case{4000000, 1}}) {
     DeckHarness harness;
     const Bytes file = WaveFile(Concat({WaveFormatChunk(1, 1, c.rate, 8), RiffChunk("data", {0x7F, 0x80, 0x7F})}));
-    const std::string path = folder_.Write("rate.wav", file);
+    const std::string path = folder.Write("rate.wav", file);
     ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), path.c_str()));
     EXPECT_EQ((Transitions{{c.period, LOW}, {2 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
   }
@@ -87,19 +82,21 @@ TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
 
 // 50000 samples at 11111 per second are three pieces (22222, 22222, 5556):
 // the level changes every 100 samples, across the joins as well.
-TEST_F(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart) {
+TEST(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart) {
   Bytes samples(50000);
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 100) % 2 == 0 ? 0x7F : 0x80;
-  const std::string path = folder_.Write("tape.voc", Voc({VocSound(0xA6, samples)}));
-  ASSERT_EQ(RESULT_FALSE, ReadVocFile(harness_.Tape(), path.c_str()));
-  ASSERT_EQ(3, harness_.Tape().GetCount());
+  ScratchFolder folder;
+  DeckHarness harness;
+  const std::string path = folder.Write("tape.voc", Voc({VocSound(0xA6, samples)}));
+  ASSERT_EQ(RESULT_FALSE, ReadVocFile(harness.Tape(), path.c_str()));
+  ASSERT_EQ(3, harness.Tape().GetCount());
 
   Transitions expected;
   for (std::int64_t change = 1; change < 500; ++change) {
     expected.push_back({change * 100 * 315, static_cast<std::uint8_t>(change % 2 ? LOW : HIGH)});
   }
-  EXPECT_EQ(expected, PlayAll(harness_));
-  EXPECT_EQ(expected, PlayAll(harness_)) << "played again after a rewind";
+  EXPECT_EQ(expected, PlayAll(harness));
+  EXPECT_EQ(expected, PlayAll(harness)) << "played again after a rewind";
 }
 
 }  // namespace

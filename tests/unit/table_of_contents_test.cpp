@@ -24,27 +24,23 @@ class RowList final : public RowSink {
   std::vector<Row> rows;
 };
 
-Bytes Header(std::uint8_t type, const std::string& name, std::uint16_t length, std::uint16_t param1) {
-  return StandardBlock(1000, HeaderData(type, name, length, param1));
-}
-
 TEST(TableOfContents, RowsOfSimpleAndDetailedViews) {
   TapeBlockList tape;
   AppendBlocks(tape, {
-                         TextDescription("Made by hand"),                 // 0
-                         Header(0, "hello", 300, 10),                     // 1
-                         StandardBlock(1000, RomData(0xFF, Bytes(300))),  // 2
-                         Header(3, "screen", 6912, 16384),                // 3
-                         Header(0, "noline", 20, 32768),                  // 4
-                         GroupStart("Intro"),                             // 5
-                         PauseBlock(500),                                 // 6
-                         GroupEnd(),                                      // 7
-                         LoopStart(3),                                    // 8
-                         PureTone(2168, 100),                             // 9
-                         LoopEnd(),                                       // 10
-                         JumpBlock(-2),                                   // 11
-                         PauseBlock(0),                                   // 12
-                         Bytes{0x5B, 0, 0, 0, 0},                         // 13: no such block
+                         TextDescription("Made by hand"),                            // 0
+                         StandardBlock(1000, HeaderData(0, "hello", 300, 10)),       // 1
+                         StandardBlock(1000, RomData(0xFF, Bytes(300))),             // 2
+                         StandardBlock(1000, HeaderData(3, "screen", 6912, 16384)),  // 3
+                         StandardBlock(1000, HeaderData(0, "noline", 20, 32768)),    // 4
+                         GroupStart("Intro"),                                        // 5
+                         PauseBlock(500),                                            // 6
+                         GroupEnd(),                                                 // 7
+                         LoopStart(3),                                               // 8
+                         PureTone(2168, 100),                                        // 9
+                         LoopEnd(),                                                  // 10
+                         JumpBlock(-2),                                              // 11
+                         PauseBlock(0),                                              // 12
+                         Bytes{0x5B, 0, 0, 0, 0},                                    // 13: no such block
                      });
   // Every detailed row, with the block the simple view gives it (-1: not shown).
   const struct {

@@ -7,13 +7,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "contract/host_interfaces.h"
 #include "tape/sampled_blocks.h"
 #include "tape/tape_block_list.h"
 #include "tzx_builder.h"
+#if REELBOX_HOST_COMPRESSION
+#include "host/compression_service.h"
+#endif
 
 namespace reelbox::test {
 
@@ -54,6 +59,12 @@ inline Bytes VocSound(std::uint8_t timeConstant, const Bytes& samples, std::uint
   return VocBlock(1, Concat({{timeConstant, codec}, samples}));
 }
 
+// A VOC extended block (type 8): time constant, pack and mode.
+inline Bytes VocExtended(std::uint16_t timeConstant, std::uint8_t pack = 0, std::uint8_t mode = 0) {
+  return VocBlock(8,
+                  {static_cast<std::uint8_t>(timeConstant), static_cast<std::uint8_t>(timeConstant >> 8), pack, mode});
+}
+
 // A RIFF chunk: id, size, data and the pad byte of an odd size.
 inline Bytes RiffChunk(const char* id, const Bytes& data) {
   Bytes bytes = WithData(TextOf(id), data, 4);
@@ -72,7 +83,6 @@ inline Bytes WaveFormatChunk(std::uint16_t tag, std::uint16_t channels, std::uin
 }
 // "RIFF" of form "WAVE" around the given chunks.
 inline Bytes WaveFile(const Bytes& chunks) { return RiffChunk("RIFF", Concat({TextOf("WAVE"), chunks})); }
-inline Bytes Join(std::initializer_list<Bytes> parts) { return Concat(parts); }
 
 // Puts one block into the list so that a test can tell "untouched" from "emptied".
 inline void PutMarkerBlock(TapeBlockList& list) { AppendBlocks(list, {TextDescription("x")}); }
@@ -86,6 +96,15 @@ inline std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
     pieces.push_back(piece);
   }
   return pieces;
+}
+
+// The reference host's zlib service, where the build has it (natively); else null.
+inline std::shared_ptr<ICompressionService> HostCompression() {
+#if REELBOX_HOST_COMPRESSION
+  return {host::CreateCompressionService(), [](ICompressionService* service) { service->Release(); }};
+#else
+  return nullptr;
+#endif
 }
 
 // A folder of its own under the system's temporary folder, removed afterwards.

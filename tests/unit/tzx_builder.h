@@ -18,10 +18,6 @@ inline void PutU16(Bytes& bytes, std::uint32_t value) {
   bytes.push_back(static_cast<std::uint8_t>(value));
   bytes.push_back(static_cast<std::uint8_t>(value >> 8));
 }
-inline void PutU24(Bytes& bytes, std::uint32_t value) {
-  PutU16(bytes, value);
-  bytes.push_back(static_cast<std::uint8_t>(value >> 16));
-}
 inline void PutU32(Bytes& bytes, std::uint32_t value) {
   PutU16(bytes, value);
   PutU16(bytes, value >> 16);

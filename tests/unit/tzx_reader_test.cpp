@@ -46,22 +46,23 @@ std::vector<Bytes> EveryBlockKind() {
   return blocks;
 }
 
-Bytes TzxFile(const std::vector<Bytes>& blocks) {
-  Bytes file = TzxHeader();
-  for (const Bytes& block : blocks) Append(file, block);
-  return file;
+// The bytes after a TZX file's header.
+Bytes Body(const std::vector<Bytes>& blocks) {
+  Bytes body;
+  for (const Bytes& block : blocks) Append(body, block);
+  return body;
 }
 
 // A cut anywhere keeps, in place, the blocks that are whole before it; a cut
 // inside the first block leaves no tape.
 TEST(ParseTzx, EveryCutKeepsTheWholeBlocksBeforeItInPlace) {
   const std::vector<Bytes> blocks = EveryBlockKind();
-  const Bytes all = TzxFile(blocks);
+  const Bytes body = Body(blocks);
   TapeBlockList list;
-  for (std::size_t cut = 0; cut <= all.size() - 10; ++cut) {
+  for (std::size_t cut = 0; cut <= body.size(); ++cut) {
     // Exactly cut bytes of their own, so a read past them is caught.
     auto piece = std::make_unique<std::uint8_t[]>(cut);
-    std::copy(all.begin() + 10, all.begin() + 10 + static_cast<std::ptrdiff_t>(cut), piece.get());
+    std::copy(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(cut), piece.get());
     const HResult result = ParseTzx(list, piece.get(), cut);
     std::size_t offset = 0;
     std::int32_t whole = 0;
@@ -79,68 +80,7 @@ TEST(ParseTzx, EveryCutKeepsTheWholeBlocksBeforeItInPlace) {
   }
 }
 
-class TzxReader : public ::testing::Test {
- protected:
-  // Each read gets a file of its own: Windows refuses to rewrite a file that
-  // the tape read before still maps.
-  HResult Read(const Bytes& file) {
-    return ReadTzxFile(list, folder.Write("tape" + std::to_string(++reads) + ".tzx", file).c_str());
-  }
-
-  ScratchFolder folder;
-  TapeBlockList list;
-  int reads = 0;
-};
-
-TEST_F(TzxReader, BlocksPointIntoTheFilesView) {
-  const Bytes file = TzxFile(EveryBlockKind());
-  ASSERT_EQ(RESULT_OK, Read(file));
-  ASSERT_EQ(static_cast<std::int32_t>(EveryBlockKind().size()), list.GetCount());
-  ASSERT_NE(nullptr, list.MappedView());
-  EXPECT_EQ(file.size(), list.MappedView()->Size());
-  EXPECT_EQ(list.MappedView()->Data() + 10, list.GetBlock(0)->data);
-  EXPECT_EQ(1u, list.recordable);
-  EXPECT_EQ(1u, list.hasSignalBlocks);
-}
-
-// A file that is not TZX leaves the tape that was there; a TZX file that cannot
-// be read leaves none.
-TEST_F(TzxReader, RefusalsKeepOrEmptyTheTapeByTheirKind) {
-  struct Case {
-    std::string name;
-    Bytes file;
-    bool keepsTape;
-  };
-  const Bytes good = TzxFile({PauseBlock(10)});
-  std::vector<Case> cases = {{"shorter than the header", Bytes(good.begin(), good.begin() + 9), true},
-                             {"first block cut short", Bytes(good.begin(), good.end() - 1), false}};
-  for (std::size_t at = 0; at < 8; ++at) {
-    cases.push_back({"signature byte " + std::to_string(at), good, true});
-    cases.back().file[at] ^= 0x20;
-  }
-  // 0xF0 and above are the list's sampled pieces, whose bodies hold pointers.
-  for (std::uint8_t id : {0xF0, 0xF1, 0xFF}) {
-    Bytes body(16, 0);
-    body[0] = 0x41;  // what would be read as a routine's address
-    cases.push_back({"private block " + std::to_string(id), TzxFile({PauseBlock(0), WithData({id}, body, 4)}), false});
-  }
-  for (const Case& c : cases) {
-    ASSERT_EQ(RESULT_OK, Read(TzxFile({StandardBlock(1000, DataBlockData(0xFF, 100)), PauseBlock(0)})));
-    const TapeBlock* first = list.GetBlock(0);
-    const platform::MappedView* view = list.MappedView();
-    EXPECT_EQ(TAPE_E_BADFORMAT, Read(c.file)) << c.name;
-    if (c.keepsTape) {
-      EXPECT_EQ(2, list.GetCount()) << c.name;
-      EXPECT_EQ(first, list.GetBlock(0)) << c.name;
-      EXPECT_EQ(view, list.MappedView()) << c.name;
-      EXPECT_EQ(1u, list.recordable) << c.name;
-    } else {
-      EXPECT_EQ(0, list.GetCount()) << c.name;
-    }
-  }
-}
-
-TEST_F(TzxReader, StandardOnlyUnlessSpeedOrNameSaysOtherwise) {
+TEST(ParseTzx, StandardOnlyUnlessSpeedOrNameSaysOtherwise) {
   const Bytes data = StandardBlock(1000, DataBlockData(0xFF, 20));
   auto header = [](const std::string& name) { return StandardBlock(1000, HeaderData(3, name, 20, 32768)); };
   const struct {
@@ -155,13 +95,17 @@ TEST_F(TzxReader, StandardOnlyUnlessSpeedOrNameSaysOtherwise) {
       {"chip fact in small letters, later on", {data, header("cHiP fAcTs!")}, 0},
       {"shorter name", {header("CHIP FAC"), data}, 1},
   };
+  TapeBlockList list;
   for (const auto& c : cases) {
-    ASSERT_EQ(RESULT_OK, Read(TzxFile(c.blocks))) << c.name;
+    const Bytes body = Body(c.blocks);
+    ASSERT_EQ(RESULT_OK, ParseTzx(list, body.data(), body.size())) << c.name;
     EXPECT_EQ(c.expected, list.standardOnly) << c.name;
   }
 }
 
-TEST_F(TzxReader, ReadFaultOnTheViewFailsAndEmptiesTheList) {
+TEST(TzxReader, ReadFaultOnTheViewFailsAndEmptiesTheList) {
+  ScratchFolder folder;
+  TapeBlockList list;
   Bytes body;
   for (int i = 0; i < 40; ++i) Append(body, TurboBlock({}, 8, 1000, DataBlockData(0xFF, 4000)));
   const std::string path = folder.Write("shrinking.tzx", body);
@@ -173,7 +117,7 @@ TEST_F(TzxReader, ReadFaultOnTheViewFailsAndEmptiesTheList) {
   std::filesystem::resize_file(path, 0, error);
   if (error) GTEST_SKIP() << "a mapped file cannot shrink here: " << error.message();
 
-  ASSERT_EQ(RESULT_OK, Read(TzxFile({PauseBlock(0)})));
+  AppendBlocks(list, {PauseBlock(0)});
   EXPECT_TRUE(Failed(ParseTzx(list, view->Data(), view->Size())));
   EXPECT_EQ(0, list.GetCount());
 }

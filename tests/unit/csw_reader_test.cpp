@@ -10,19 +10,15 @@
 namespace reelbox::test {
 namespace {
 
-struct Pieces {
-  std::vector<std::uint32_t> lengths;
-  std::vector<std::uint8_t> levels;
-  bool operator==(const Pieces& other) const { return lengths == other.lengths && levels == other.levels; }
-};
+// Each piece's count of pulse bytes and its initial level.
+using Pieces = std::vector<std::pair<std::uint32_t, std::uint8_t>>;
 
 Pieces PiecesOf(const TapeBlockList& list) {
   Pieces pieces;
   for (std::int32_t i = 0; i < list.GetCount(); ++i) {
     CswPiece piece;
     EXPECT_TRUE(DecodeCswPiece(*list.GetBlock(i), &piece)) << "block " << i;
-    pieces.lengths.push_back(piece.pulseDataLength);
-    pieces.levels.push_back(piece.initialLevel);
+    pieces.emplace_back(piece.pulseDataLength, piece.initialLevel);
   }
   return pieces;
 }
@@ -46,17 +42,17 @@ TEST(CswCut, PieceClosesOnlyAfterThePulseThatReachesTheLimit) {
   const struct {
     const char* name;
     Bytes pulses;
-    std::vector<std::uint32_t> lengths;
+    Pieces pieces;
   } cases[] = {
-      {"exactly the limit", Runs(441, 200, {1}), {441, 1}},         // 88200 samples: two seconds
-      {"one sample short", Runs(440, 200, {199, 5, 9}), {442, 1}},  // 88199, then 88204 reaches it
-      {"long pulse ends its piece", Runs(440, 200, Concat({LongRun(100000), {7, 7}})), {445, 2}},
-      {"long pulse alone", Concat({LongRun(1000000), {3}}), {5, 1}},
+      {"exactly the limit", Runs(441, 200, {1}), {{441, 0}, {1, 0}}},         // 88200 samples: two seconds
+      {"one sample short", Runs(440, 200, {199, 5, 9}), {{442, 0}, {1, 0}}},  // 88199, then 88204 reaches it
+      {"long pulse ends its piece", Runs(440, 200, Concat({LongRun(100000), {7, 7}})), {{445, 0}, {2, 0}}},
+      {"long pulse alone", Concat({LongRun(1000000), {3}}), {{5, 0}, {1, 0}}},
   };
   for (const auto& c : cases) {
     TapeBlockList list;
     ASSERT_EQ(RESULT_OK, CutCswPieces(list, c.pulses.data(), c.pulses.size(), 44100, 0)) << c.name;
-    EXPECT_EQ(c.lengths, PiecesOf(list).lengths) << c.name;
+    EXPECT_EQ(c.pieces, PiecesOf(list)) << c.name;
   }
 }
 
@@ -66,7 +62,7 @@ TEST(CswReader, Version1InitialLevelIsFlagsBitZeroOnly) {
     const std::string path = folder.Write("level.csw", CswVersion1(22050, flags, {10, 20}));
     TapeBlockList list;
     ASSERT_EQ(RESULT_OK, ReadCswFile(list, path.c_str(), nullptr));
-    EXPECT_EQ((Pieces{{2}, {static_cast<std::uint8_t>(flags & 1)}}), PiecesOf(list)) << int{flags};
+    EXPECT_EQ((Pieces{{2, flags & 1}}), PiecesOf(list)) << int{flags};
   }
 }
 
@@ -81,7 +77,7 @@ TEST(CswReader, Version2InflatesIntoASectionWithLevelZero) {
   ASSERT_NE(nullptr, list.MappedView());
   ASSERT_EQ(pulses.size(), list.MappedView()->Size());
   EXPECT_EQ(0, std::memcmp(pulses.data(), list.MappedView()->Data(), pulses.size()));
-  EXPECT_EQ((Pieces{{882, 882, 446}, {0, 0, 0}}), PiecesOf(list));
+  EXPECT_EQ((Pieces{{882, 0}, {882, 0}, {446, 0}}), PiecesOf(list));
 }
 
 }  // namespace

@@ -21,11 +21,16 @@ struct Refusal {
   bool needsCompression = false;
 };
 
+// The first size bytes of file.
+Bytes Cut(Bytes file, std::size_t size) {
+  file.resize(size);
+  return file;
+}
+
 std::vector<Refusal> TzxRefusals() {
   const Bytes good = Concat({TzxHeader(), PauseBlock(10)});
-  std::vector<Refusal> cases = {
-      {"shorter than its header", Bytes(good.begin(), good.begin() + 9), TAPE_E_BADFORMAT, true},
-      {"first block cut short", Bytes(good.begin(), good.end() - 1), TAPE_E_BADFORMAT, false}};
+  std::vector<Refusal> cases = {{"shorter than its header", Cut(good, 9), TAPE_E_BADFORMAT, true},
+                                {"first block cut short", Cut(good, good.size() - 1), TAPE_E_BADFORMAT, false}};
   for (std::size_t at = 0; at < 8; ++at) {
     cases.push_back({"signature byte " + std::to_string(at), good, TAPE_E_BADFORMAT, true});
     cases.back().file[at] ^= 0x20;
@@ -42,10 +47,9 @@ std::vector<Refusal> TzxRefusals() {
 
 std::vector<Refusal> VocRefusals() {
   const Bytes sound = VocSound(0xA6, {1, 2});
-  const Bytes voc = Voc({sound, {0}});
   return {
       {"check word not the complement of version plus 0x1234", Voc({sound, {0}}, 0x1128), TAPE_E_BADFORMAT, true},
-      {"of 25 bytes", Bytes(voc.begin(), voc.begin() + 25), TAPE_E_BADFORMAT, true},
+      {"of 25 bytes", Cut(Voc({sound, {0}}), 25), TAPE_E_BADFORMAT, true},
       {"empty", {}, TAPE_E_BADFORMAT, true},
       {"4-bit codec", Voc({sound, VocSound(0xA6, {1, 2}, 1)}), TAPE_E_UNSUPPORTED, false},
       {"extended, packed", Voc({sound, VocExtended(59732, 1, 0), sound}), TAPE_E_UNSUPPORTED, false},
@@ -61,13 +65,11 @@ std::vector<Refusal> VocRefusals() {
 std::vector<Refusal> WavRefusals() {
   const Bytes data = RiffChunk("data", {1, 2, 3, 4});
   const Bytes format = WaveFormatChunk(1, 1, 8000, 8);
-  Bytes notWave = WaveFile(Concat({format, data}));
-  notWave[8] = 'A';  // "AAVE"
   return {
       {"not PCM", WaveFile(Concat({WaveFormatChunk(3, 1, 8000, 8), data})), TAPE_E_UNSUPPORTED, false},
       {"without RIFF", Bytes(64, 0), TAPE_E_BADFORMAT, false},
       {"empty", {}, TAPE_E_BADFORMAT, false},
-      {"not WAVE", notWave, TAPE_E_BADFORMAT, false},
+      {"not WAVE", RiffChunk("RIFF", Concat({TextOf("AAVE"), format, data})), TAPE_E_BADFORMAT, false},
       {"without a format chunk", WaveFile(data), TAPE_E_BADFORMAT, false},
       {"format chunk of 14 bytes", WaveFile(Concat({RiffChunk("fmt ", Bytes(14, 1)), data})), TAPE_E_BADFORMAT, false},
       {"without a data chunk", WaveFile(format), TAPE_E_BADFORMAT, false},
@@ -78,23 +80,18 @@ std::vector<Refusal> WavRefusals() {
 }
 
 std::vector<Refusal> CswRefusals() {
-  Bytes truncatedV1 = CswVersion1(44100, 0, {});
-  truncatedV1.resize(30);
-  Bytes truncatedV2 = CswVersion2Header(44100, 2);
-  truncatedV2.resize(40);
-  Bytes missingExtension = CswVersion2Header(44100, 2);
-  missingExtension[35] = 10;  // announces 10 bytes that are not there
   return {
       {"shorter than the signature", Bytes(22, 'C'), TAPE_E_BADFORMAT, true},
-      {"version 1 header cut short", truncatedV1, TAPE_E_BADFORMAT, true},
+      {"version 1 header cut short", Cut(CswVersion1(44100, 0, {}), 30), TAPE_E_BADFORMAT, true},
       {"version 1 with Z-RLE", CswVersion1(44100, 0, {5}, 2), TAPE_E_UNSUPPORTED, true},
       {"version 3", CswVersion2Header(44100, 2, 3), TAPE_E_UNSUPPORTED, true},
       {"version 2 with run-length", CswVersion2Header(44100, 1), TAPE_E_UNSUPPORTED, true},
-      {"version 2 header cut short", truncatedV2, TAPE_E_BADFORMAT, true},
+      {"version 2 header cut short", Cut(CswVersion2Header(44100, 2), 40), TAPE_E_BADFORMAT, true},
       {"version 1 without pulses", CswVersion1(44100, 0, {}), TAPE_E_BADFORMAT, false},
       {"version 1 truncated long pulse", CswVersion1(44100, 0, {9, 0, 1}), TAPE_E_BADFORMAT, false},
       {"version 1 rate 0", CswVersion1(0, 0, {9}), TAPE_E_BADFORMAT, false},
-      {"version 2 extension past the end", missingExtension, TAPE_E_BADFORMAT, true, true},
+      {"version 2 extension past the end", Cut(CswVersion2Header(44100, 2, 2, Bytes(10)), 52), TAPE_E_BADFORMAT, true,
+       true},
       {"version 2 corrupt stream", Concat({CswVersion2Header(44100, 2), {0x78, 0x9C, 0xFF, 0xFF, 0xFF, 0xFF}}),
        ResultFromSystemError(13), true, true},
   };
@@ -132,7 +129,7 @@ TEST(ReaderRefusals, KeepOrEmptyTheTapeByTheirKind) {
     }
   }
   EXPECT_EQ(ResultFromSystemError(2),
-            ReadTapeFile(list, TapeFormat::Wav, folder.PathOf("absent.wav").c_str(), nullptr));
+            ReadTapeFile(list, TapeFormat::Wav, (folder.Path() / "absent.wav").string().c_str(), nullptr));
   EXPECT_EQ(0, list.GetCount());
 }
 

@@ -2,6 +2,7 @@
 // samples lie in the file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -14,15 +15,8 @@ namespace {
 
 using Reader = HResult (*)(TapeBlockList&, const char*);
 
-Bytes Wav(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits, const Bytes& samples) {
-  return WaveFile(Concat({WaveFormatChunk(tag, channels, rate, bits), RiffChunk("data", samples)}));
-}
-
-struct Piece {
-  std::uint32_t byteCount;
-  std::uint32_t fileOffset;
-  std::uint32_t sampleRate;
-};
+// A piece's byte count, the file offset of its first sample and its sample rate.
+using Piece = std::array<std::uint32_t, 3>;
 
 TEST(SampledReaders, CutSoundIntoPiecesOfTwoSecondsAtMost) {
   const Bytes samples(50000, 0x80);
@@ -46,7 +40,7 @@ TEST(SampledReaders, CutSoundIntoPiecesOfTwoSecondsAtMost) {
       {"VOC without a terminator", ReadVocFile, Voc({VocSound(0xA6, {1, 2, 3})}), RESULT_FALSE, {{3, 32, 11111}}},
       {"WAV, 8-bit mono",
        ReadWavFile,
-       Wav(1, 1, 11025, 8, samples),
+       WaveFile(Concat({WaveFormatChunk(1, 1, 11025, 8), RiffChunk("data", samples)})),
        RESULT_OK,
        {{22050, 44, 11025}, {22050, 44 + 22050, 11025}, {5900, 44 + 44100, 11025}}},
   };
@@ -57,9 +51,8 @@ TEST(SampledReaders, CutSoundIntoPiecesOfTwoSecondsAtMost) {
     const std::vector<SampledPiece> pieces = PiecesOf(list);
     ASSERT_EQ(c.pieces.size(), pieces.size()) << c.name;
     for (std::uint32_t i = 0; i < pieces.size(); ++i) {
-      EXPECT_EQ(c.pieces[i].byteCount, pieces[i].byteCount) << c.name << ", piece " << i;
-      EXPECT_EQ(c.pieces[i].fileOffset, pieces[i].fileOffset) << c.name << ", piece " << i;
-      EXPECT_EQ(c.pieces[i].sampleRate, pieces[i].sampleRate) << c.name << ", piece " << i;
+      EXPECT_EQ(c.pieces[i], (Piece{pieces[i].byteCount, pieces[i].fileOffset, pieces[i].sampleRate}))
+          << c.name << ", piece " << i;
       EXPECT_EQ(i, pieces[i].pieceIndex) << c.name;
       EXPECT_EQ(pieces[0].fileSource, pieces[i].fileSource) << c.name;
     }

@@ -11,12 +11,8 @@
 namespace reelbox::test {
 namespace {
 
-struct Row {
-  std::string text;
-  std::int32_t parameter;
-  bool operator==(const Row& other) const { return text == other.text && parameter == other.parameter; }
-};
-void PrintTo(const Row& row, std::ostream* out) { *out << '"' << row.text << "\" " << row.parameter; }
+// A row's text and the parameter it is added with.
+using Row = std::pair<std::string, std::int32_t>;
 
 class RowList final : public RowSink {
  public:
@@ -68,7 +64,7 @@ TEST(TableOfContents, RowsOfSimpleAndDetailedViews) {
     std::vector<Row> expected;
     for (const auto& row : rows) {
       if (detailed) expected.push_back(row.detailed);
-      if (!detailed && row.simpleParameter >= 0) expected.push_back({row.detailed.text, row.simpleParameter});
+      if (!detailed && row.simpleParameter >= 0) expected.push_back({row.detailed.first, row.simpleParameter});
     }
     RowList list;
     EXPECT_EQ(static_cast<std::int32_t>(expected.size()), FillRows(nullptr, tape, detailed, list));

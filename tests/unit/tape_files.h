@@ -22,11 +22,9 @@
 
 namespace reelbox::test {
 
-inline Bytes CswSignature() { return TextOf("Compressed Square Wave\x1A"); }
-
 // A CSW version 1 file: 32-byte header, then the run-length bytes.
 inline Bytes CswVersion1(std::uint16_t rate, std::uint8_t flags, const Bytes& pulses, std::uint8_t compression = 1) {
-  Bytes bytes = Concat({CswSignature(), {1, 1}});
+  Bytes bytes = Concat({TextOf("Compressed Square Wave\x1A"), {1, 1}});
   PutU16(bytes, rate);
   bytes.push_back(compression);
   bytes.push_back(flags);
@@ -37,7 +35,7 @@ inline Bytes CswVersion1(std::uint16_t rate, std::uint8_t flags, const Bytes& pu
 // A CSW version 2 header of 52 bytes plus extension; the (compressed) data follows.
 inline Bytes CswVersion2Header(std::uint32_t rate, std::uint8_t compression, std::uint8_t major = 2,
                                const Bytes& extension = {}) {
-  Bytes bytes = Concat({CswSignature(), {major, 0}});
+  Bytes bytes = Concat({TextOf("Compressed Square Wave\x1A"), {major, 0}});
   PutU32(bytes, rate);
   PutU32(bytes, 0);  // pulse count, not examined
   Append(bytes, {compression, 0, static_cast<std::uint8_t>(extension.size())});
@@ -84,9 +82,6 @@ inline Bytes WaveFormatChunk(std::uint16_t tag, std::uint16_t channels, std::uin
 // "RIFF" of form "WAVE" around the given chunks.
 inline Bytes WaveFile(const Bytes& chunks) { return RiffChunk("RIFF", Concat({TextOf("WAVE"), chunks})); }
 
-// Puts one block into the list so that a test can tell "untouched" from "emptied".
-inline void PutMarkerBlock(TapeBlockList& list) { AppendBlocks(list, {TextDescription("x")}); }
-
 // The sampled pieces a reader put on the tape, in order.
 inline std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
   std::vector<SampledPiece> pieces;
@@ -123,7 +118,6 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
   // Writes bytes to name (which may hold sub-folders) and returns the full path.
   std::string Write(const std::string& name, const Bytes& bytes) const {

@@ -37,9 +37,8 @@ std::vector<Refusal> TzxRefusals() {
   }
   // 0xF0 and above are the list's sampled pieces, whose bodies hold pointers.
   for (std::uint8_t id : {0xF0, 0xF1, 0xFF}) {
-    Bytes body(16, 0);
-    body[0] = 0x41;  // what would be read as a routine's address
-    const Bytes file = Concat({TzxHeader(), PauseBlock(0), WithData({id}, body, 4)});
+    // The body's first byte is what would be read as a routine's address.
+    const Bytes file = Concat({TzxHeader(), PauseBlock(0), WithData({id}, Concat({{0x41}, Bytes(15, 0)}), 4)});
     cases.push_back({"private block " + std::to_string(id), file, TAPE_E_BADFORMAT, false});
   }
   return cases;

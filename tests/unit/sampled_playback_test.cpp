@@ -2,8 +2,6 @@
 // each edge falls due.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "deck_harness.h"
 #include "tape/sampled_blocks.h"
 #include "tape/voc_reader.h"
@@ -67,16 +65,13 @@ TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
 // Samples read from real VOC and WAV files through the pieces' sample source.
 TEST(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
   ScratchFolder folder;
-  struct Case {
-    std::uint32_t rate;
-    std::int64_t period;
-  };
-  for (const Case& c : {Case{44100, 79}, Case{11025, 317}, Case{11111, 315}, Case{4000000, 1}}) {
+  // Each rate and the sample period it plays at.
+  const std::pair<std::uint32_t, std::int64_t> cases[] = {{44100, 79}, {11025, 317}, {11111, 315}, {4000000, 1}};
+  for (const auto& [rate, period] : cases) {
     DeckHarness harness;
-    const Bytes file = WaveFile(Concat({WaveFormatChunk(1, 1, c.rate, 8), RiffChunk("data", {0x7F, 0x80, 0x7F})}));
-    const std::string path = folder.Write("rate.wav", file);
-    ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), path.c_str()));
-    EXPECT_EQ((Transitions{{c.period, LOW}, {2 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
+    const Bytes file = WaveFile(Concat({WaveFormatChunk(1, 1, rate, 8), RiffChunk("data", {0x7F, 0x80, 0x7F})}));
+    ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), folder.Write("rate.wav", file).c_str()));
+    EXPECT_EQ((Transitions{{period, LOW}, {2 * period, HIGH}}), PlayAll(harness)) << rate;
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "tape_files.h"
@@ -80,7 +79,6 @@ TEST(TapeBlockList, ClearForgetsWhatTheLoadEstablished) {
   EXPECT_EQ(0, list.GetCount());
   EXPECT_EQ(nullptr, list.GetBlock(0));
   EXPECT_EQ(0u, list.standardOnly + list.hasSignalBlocks + list.recordable);
-  EXPECT_EQ(None, list.AnalyseForAutoLoad());
 }
 
 // The standard block of 2722 bytes at index 3 is a known custom loader; other

@@ -5,7 +5,6 @@
 
 #include "contract/plugin_interfaces.h"
 #include "host/media_host.h"
-#include "sampled_tape_files.h"
 #include "shell/tape_plugin.h"
 #include "tape/tape_opener.h"
 #include "tape_files.h"
@@ -33,16 +32,17 @@ TEST(OpenMedia, WavOverALoadedTapeReplacesIt) {
   TapePlugin& plugin = *static_cast<TapePlugin*>(media);
   test::ScratchFolder folder;
   host::MediaHost host(nullptr, nullptr, MODEL_48K);
-  const Bytes tzx = test::Concat({test::TzxHeader(), test::Standard(test::DataBlockData(0xFF, 30)), test::Pause(0)});
+  const Bytes tzx =
+      test::Concat({test::TzxHeader(), test::StandardBlock(1000, test::DataBlockData(0xFF, 30)), test::PauseBlock(0)});
   ASSERT_EQ(RESULT_OK, media->OpenMedia(folder.Write("game.tzx", tzx).c_str(), &host, 0));
   plugin.Deck().GoToBlock(1);
 
   const Bytes samples(30000, 0x80);  // two pieces at 11025 Hz
   const Bytes wav =
-      testing::WaveFile(testing::Join({testing::WaveFormatChunk(1, 1, 11025, 8), testing::RiffChunk("data", samples)}));
+      test::WaveFile(test::Concat({test::WaveFormatChunk(1, 1, 11025, 8), test::RiffChunk("data", samples)}));
   const std::string path = folder.Write("game.wav", wav);
   ASSERT_EQ(RESULT_OK, media->OpenMedia(path.c_str(), &host, 0));
-  EXPECT_EQ(2u, testing::PiecesOf(plugin.BlockList()).size());
+  EXPECT_EQ(2u, test::PiecesOf(plugin.BlockList()).size());
   EXPECT_EQ(2, plugin.BlockList().GetCount());
   EXPECT_EQ(0u, plugin.BlockList().recordable);
   EXPECT_EQ(0, plugin.Deck().blockIndex);

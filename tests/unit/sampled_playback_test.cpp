@@ -2,13 +2,11 @@
 // each edge falls due.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "deck_harness.h"
-#include "sampled_tape_files.h"
 #include "tape/sampled_blocks.h"
 #include "tape/voc_reader.h"
 #include "tape/wav_reader.h"
+#include "tape_files.h"
 
 namespace reelbox::test {
 
@@ -44,68 +42,56 @@ Transitions PlayAll(DeckHarness& harness) {
   return seen;
 }
 
+// 3,494,400 T-states: 50 frames of 69,888. Rates above it still move on. A
+// zero run whose four-byte length the data cuts off plays as one sample, and
+// the piece ends there.
 TEST(CswPlayback, SamplePeriodIsTheCswSecondOverTheRate) {
-  struct Case {
+  const struct {
+    Bytes pulses;
     std::uint32_t rate;
-    std::int64_t period;
+    Transitions expected;
+  } cases[] = {
+      {{1, 2}, 44100, {{79, LOW}, {3 * 79, HIGH}}},   {{1, 2}, 22050, {{158, LOW}, {3 * 158, HIGH}}},
+      {{1, 2}, 11025, {{316, LOW}, {3 * 316, HIGH}}}, {{1, 2}, 8000, {{436, LOW}, {3 * 436, HIGH}}},
+      {{1, 2}, 4000000, {{1, LOW}, {3, HIGH}}},       {{1, 0, 5}, 44100, {{79, LOW}, {158, HIGH}}},
   };
-  // 3,494,400 T-states: 50 frames of 69,888. Rates above it still move on.
-  for (const Case& c : {Case{44100, 79}, Case{22050, 158}, Case{11025, 316}, Case{8000, 436}, Case{4000000, 1}}) {
-    const Bytes pulses{1, 2};
+  for (const auto& c : cases) {
     DeckHarness harness;
-    AppendCswPiece(harness, pulses, c.rate, 1);
-    EXPECT_EQ((Transitions{{c.period, LOW}, {3 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
+    AppendCswPiece(harness, c.pulses, c.rate, 1);
+    EXPECT_EQ(c.expected, PlayAll(harness)) << c.rate;
   }
 }
 
-// A zero run whose four-byte length the data cuts off plays as one sample, and
-// the piece ends there.
-TEST(CswPlayback, AZeroRunCutShortPlaysAsOneSample) {
-  const Bytes pulses{1, 0, 5};
-  DeckHarness harness;
-  AppendCswPiece(harness, pulses, 44100, 1);
-  EXPECT_EQ((Transitions{{79, LOW}, {158, HIGH}}), PlayAll(harness));
-}
-
 // Samples read from real VOC and WAV files through the pieces' sample source.
-class SampledPlayback : public ::testing::Test {
- protected:
-  testing::ScratchFolder folder_;
-  DeckHarness harness_;
-};
-
-TEST_F(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
-  struct Case {
-    std::uint32_t rate;
-    std::int64_t period;
-  };
-  for (const Case& c : {Case{44100, 79}, Case{11025, 317}, Case{11111, 315}, Case{4000000, 1}}) {
+TEST(SampledPlayback, SamplePeriodIsTheSecondOverTheRate) {
+  ScratchFolder folder;
+  // Each rate and the sample period it plays at.
+  const std::pair<std::uint32_t, std::int64_t> cases[] = {{44100, 79}, {11025, 317}, {11111, 315}, {4000000, 1}};
+  for (const auto& [rate, period] : cases) {
     DeckHarness harness;
-    const Bytes file = testing::WaveFile(
-        testing::Join({testing::WaveFormatChunk(1, 1, c.rate, 8), testing::RiffChunk("data", {0x7F, 0x80, 0x7F})}));
-    const std::string path = folder_.Write("rate.wav", file);
-    ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), path.c_str()));
-    EXPECT_EQ((Transitions{{c.period, LOW}, {2 * c.period, HIGH}}), PlayAll(harness)) << c.rate;
+    const Bytes file = WaveFile(Concat({WaveFormatChunk(1, 1, rate, 8), RiffChunk("data", {0x7F, 0x80, 0x7F})}));
+    ASSERT_EQ(RESULT_OK, ReadWavFile(harness.Tape(), folder.Write("rate.wav", file).c_str()));
+    EXPECT_EQ((Transitions{{period, LOW}, {2 * period, HIGH}}), PlayAll(harness)) << rate;
   }
 }
 
 // 50000 samples at 11111 per second are three pieces (22222, 22222, 5556):
 // the level changes every 100 samples, across the joins as well.
-TEST_F(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart) {
+TEST(SampledPlayback, PiecesOfOneFileFollowWithoutASeamAndReplayFromTheirStart) {
   Bytes samples(50000);
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = (i / 100) % 2 == 0 ? 0x7F : 0x80;
-  Bytes voc = testing::VocHeader();
-  testing::PutBytes(voc, testing::VocSound(0xA6, samples));
-  const std::string path = folder_.Write("tape.voc", voc);
-  ASSERT_EQ(RESULT_FALSE, ReadVocFile(harness_.Tape(), path.c_str()));
-  ASSERT_EQ(3, harness_.Tape().GetCount());
+  ScratchFolder folder;
+  DeckHarness harness;
+  const std::string path = folder.Write("tape.voc", Voc({VocSound(0xA6, samples)}));
+  ASSERT_EQ(RESULT_FALSE, ReadVocFile(harness.Tape(), path.c_str()));
+  ASSERT_EQ(3, harness.Tape().GetCount());
 
   Transitions expected;
   for (std::int64_t change = 1; change < 500; ++change) {
     expected.push_back({change * 100 * 315, static_cast<std::uint8_t>(change % 2 ? LOW : HIGH)});
   }
-  EXPECT_EQ(expected, PlayAll(harness_));
-  EXPECT_EQ(expected, PlayAll(harness_)) << "played again after a rewind";
+  EXPECT_EQ(expected, PlayAll(harness));
+  EXPECT_EQ(expected, PlayAll(harness)) << "played again after a rewind";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Tape images made in memory for tests, and a scratch folder to write them to.
+// Tape files made in memory for tests (TZX and TAP from tzx_builder.h, CSW, VOC
+// and WAV here), a scratch folder to write them to, and the shared tapes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,102 +7,99 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "contract/host_interfaces.h"
+#include "tape/sampled_blocks.h"
+#include "tape/tape_block_list.h"
+#include "tzx_builder.h"
+#if REELBOX_HOST_COMPRESSION
+#include "host/compression_service.h"
+#endif
+
 namespace reelbox::test {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline void PutU16(Bytes& bytes, std::uint32_t value) {
-  bytes.push_back(static_cast<std::uint8_t>(value));
-  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-inline void PutU24(Bytes& bytes, std::uint32_t value) {
-  PutU16(bytes, value);
-  bytes.push_back(static_cast<std::uint8_t>(value >> 16));
-}
-inline void PutU32(Bytes& bytes, std::uint32_t value) {
-  PutU16(bytes, value);
-  PutU16(bytes, value >> 16);
-}
-inline void Append(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-
-// A Spectrum tape header's 19 bytes: flag 0, type, name padded to 10, length,
-// param1, param2, checksum.
-inline Bytes HeaderData(std::uint8_t type, const std::string& name, std::uint16_t length, std::uint16_t param1,
-                        std::uint16_t param2 = 0x8000) {
-  Bytes data = {0x00, type};
-  for (std::size_t i = 0; i < 10; ++i) data.push_back(i < name.size() ? static_cast<std::uint8_t>(name[i]) : ' ');
-  PutU16(data, length);
-  PutU16(data, param1);
-  PutU16(data, param2);
-  std::uint8_t checksum = 0;
-  for (std::uint8_t byte : data) checksum ^= byte;
-  data.push_back(checksum);
-  return data;
+// A CSW version 1 file: 32-byte header, then the run-length bytes.
+inline Bytes CswVersion1(std::uint16_t rate, std::uint8_t flags, const Bytes& pulses, std::uint8_t compression = 1) {
+  Bytes bytes = Concat({TextOf("Compressed Square Wave\x1A"), {1, 1}});
+  PutU16(bytes, rate);
+  bytes.push_back(compression);
+  bytes.push_back(flags);
+  bytes.resize(32, 0);
+  return Concat({bytes, pulses});
 }
 
-// Data bytes with a flag and a checksum around count payload bytes.
-inline Bytes DataBlockData(std::uint8_t flag, std::size_t count) {
-  Bytes data = {flag};
-  for (std::size_t i = 0; i < count; ++i) data.push_back(static_cast<std::uint8_t>(i * 7));
-  std::uint8_t checksum = 0;
-  for (std::uint8_t byte : data) checksum ^= byte;
-  data.push_back(checksum);
-  return data;
+// A CSW version 2 header of 52 bytes plus extension; the (compressed) data follows.
+inline Bytes CswVersion2Header(std::uint32_t rate, std::uint8_t compression, std::uint8_t major = 2,
+                               const Bytes& extension = {}) {
+  Bytes bytes = Concat({TextOf("Compressed Square Wave\x1A"), {major, 0}});
+  PutU32(bytes, rate);
+  PutU32(bytes, 0);  // pulse count, not examined
+  Append(bytes, {compression, 0, static_cast<std::uint8_t>(extension.size())});
+  bytes.resize(52, 0);
+  return Concat({bytes, extension});
 }
 
-inline Bytes TapRecord(const Bytes& data) {
-  Bytes record;
-  PutU16(record, static_cast<std::uint32_t>(data.size()));
-  Append(record, data);
-  return record;
+// A VOC file: header with the given check word, then the blocks.
+inline Bytes Voc(std::initializer_list<Bytes> blocks, std::uint16_t checkWord = 0x1129) {
+  Bytes bytes = TextOf("Creative Voice File\x1A");
+  for (std::uint16_t word : {std::uint16_t{26}, std::uint16_t{0x010A}, checkWord}) PutU16(bytes, word);
+  for (const Bytes& block : blocks) Append(bytes, block);
+  return bytes;
+}
+// A VOC block of the given type and body.
+inline Bytes VocBlock(std::uint8_t type, const Bytes& body) { return WithData({type}, body, 3); }
+// A VOC sound block (type 1) with 8-bit unsigned samples.
+inline Bytes VocSound(std::uint8_t timeConstant, const Bytes& samples, std::uint8_t codec = 0) {
+  return VocBlock(1, Concat({{timeConstant, codec}, samples}));
 }
 
-inline Bytes TzxHeader(std::uint8_t major = 1, std::uint8_t minor = 20) {
-  return {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, major, minor};
+// A VOC extended block (type 8): time constant, pack and mode.
+inline Bytes VocExtended(std::uint16_t timeConstant, std::uint8_t pack = 0, std::uint8_t mode = 0) {
+  return VocBlock(8,
+                  {static_cast<std::uint8_t>(timeConstant), static_cast<std::uint8_t>(timeConstant >> 8), pack, mode});
 }
 
-// TZX blocks, identifier byte included.
-inline Bytes Standard(const Bytes& data, std::uint16_t pauseMs = 1000) {
-  Bytes block = {0x10};
-  PutU16(block, pauseMs);
-  PutU16(block, static_cast<std::uint32_t>(data.size()));
-  Append(block, data);
-  return block;
+// A RIFF chunk: id, size, data and the pad byte of an odd size.
+inline Bytes RiffChunk(const char* id, const Bytes& data) {
+  Bytes bytes = WithData(TextOf(id), data, 4);
+  if (data.size() % 2 != 0) bytes.push_back(0);
+  return bytes;
 }
-inline Bytes Pause(std::uint16_t ms) {
-  Bytes block = {0x20};
-  PutU16(block, ms);
-  return block;
+inline Bytes WaveFormatChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+  Bytes format;
+  PutU16(format, tag);
+  PutU16(format, channels);
+  PutU32(format, rate);
+  PutU32(format, rate * channels * bits / 8);
+  PutU16(format, static_cast<std::uint16_t>(channels * bits / 8));
+  PutU16(format, bits);
+  return RiffChunk("fmt ", format);
 }
-inline Bytes ArchiveInfo(std::initializer_list<std::pair<std::uint8_t, std::string>> entries) {
-  Bytes body = {static_cast<std::uint8_t>(entries.size())};
-  for (const auto& entry : entries) {
-    body.push_back(entry.first);
-    body.push_back(static_cast<std::uint8_t>(entry.second.size()));
-    body.insert(body.end(), entry.second.begin(), entry.second.end());
+// "RIFF" of form "WAVE" around the given chunks.
+inline Bytes WaveFile(const Bytes& chunks) { return RiffChunk("RIFF", Concat({TextOf("WAVE"), chunks})); }
+
+// The sampled pieces a reader put on the tape, in order.
+inline std::vector<SampledPiece> PiecesOf(const TapeBlockList& list) {
+  std::vector<SampledPiece> pieces;
+  for (std::int32_t i = 0; i < list.GetCount(); ++i) {
+    SampledPiece piece;
+    EXPECT_TRUE(DecodeSampledPiece(*list.GetBlock(i), &piece)) << "block " << i;
+    pieces.push_back(piece);
   }
-  Bytes block = {0x32};
-  PutU16(block, static_cast<std::uint32_t>(body.size()));
-  Append(block, body);
-  return block;
-}
-// A block of an identifier the format does not define: u32 length, then the body.
-inline Bytes Undefined(std::uint8_t id, std::size_t bodySize) {
-  Bytes block = {id};
-  PutU32(block, static_cast<std::uint32_t>(bodySize));
-  block.resize(block.size() + bodySize, 0xAA);
-  return block;
+  return pieces;
 }
 
-inline Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) Append(all, part);
-  return all;
+// The reference host's zlib service, where the build has it (natively); else null.
+inline std::shared_ptr<ICompressionService> HostCompression() {
+#if REELBOX_HOST_COMPRESSION
+  return {host::CreateCompressionService(), [](ICompressionService* service) { service->Release(); }};
+#else
+  return nullptr;
+#endif
 }
 
 // A folder of its own under the system's temporary folder, removed afterwards.
@@ -120,7 +118,6 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
   // Writes bytes to name (which may hold sub-folders) and returns the full path.
   std::string Write(const std::string& name, const Bytes& bytes) const {

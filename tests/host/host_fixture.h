@@ -190,17 +190,6 @@ inline bool CharacterAt(ReferenceHost& host, int row, int column, char c) {
   return true;
 }
 
-// The first 22 character rows of a screen (BASIC's closing report covers the
-// last two) and their attributes equal those of a 6912-byte screen image.
-inline bool TopOfScreenIs(ReferenceHost& host, const Bytes& image) {
-  const std::uint8_t* screen = host.Cpu().Screen();
-  for (int y = 0; y < 176; ++y) {
-    const int offset = ((y & 0xC0) << 5) | ((y & 7) << 8) | ((y & 0x38) << 2);
-    if (!std::equal(screen + offset, screen + offset + 32, image.begin() + offset)) return false;
-  }
-  return std::equal(screen + 6144, screen + 6144 + 22 * 32, image.begin() + 6144);
-}
-
 // Every time the CPU reaches address: when, the registers a loader returns
 // with, and, if asked for, the whole memory.
 struct Arrival {

@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "host/reference_host.h"
+#include "platform/message_box.h"
+#include "platform/posix/message_service/message_service.h"
 
 namespace reelbox::host {
 
@@ -61,10 +64,7 @@ inline std::vector<Bytes> TapBodies(const Bytes& tap) {
 // A scratch folder that lives as long as the object.
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    char name[] = "/tmp/reelbox-test-XXXXXX";
-    if (mkdtemp(name) != nullptr) path_ = name;
-  }
+  ScratchFolder() : path_(mkdtemp(std::string("/tmp/reelbox-test-XXXXXX").data())) {}
   ~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
@@ -84,6 +84,47 @@ class ScratchFolder {
 
  private:
   std::string path_;
+};
+
+// Answers the plug-in's questions for the person while it lives, and notes
+// them: message boxes with messageAnswer (after calling beforeAnswer), a choice
+// with choice, the open-file dialog with fileToChoose (empty: Cancel); a
+// tape's message is shown for its time.
+struct DialogScript {
+  DialogScript() { rb_set_dialog_handler(&Answer, this); }
+  ~DialogScript() { rb_set_dialog_handler(nullptr, nullptr); }
+  DialogScript(const DialogScript&) = delete;
+  DialogScript& operator=(const DialogScript&) = delete;
+
+  std::intptr_t messageAnswer = platform::ANSWER_NO;
+  std::intptr_t choice = -1;
+  std::string fileToChoose;
+  std::function<void()> beforeAnswer;
+  // "caption|text", "message <block>:text", "choice <block>:<items>" or
+  // "open:<folder>"
+  std::vector<std::string> asked;
+
+ private:
+  static std::intptr_t Answer(void* context, const rb_dialog* dialog) {
+    auto* script = static_cast<DialogScript*>(context);
+    switch (dialog->kind) {
+      case RB_DIALOG_MESSAGE:
+        script->asked.push_back("message " + std::to_string(dialog->value) + ":" + dialog->text);
+        return dialog->defaultAnswer;
+      case RB_DIALOG_CHOICE:
+        script->asked.push_back("choice " + std::to_string(dialog->value) + ":" + std::to_string(dialog->itemCount));
+        return script->choice;
+      case RB_DIALOG_OPEN_FILE:
+        script->asked.push_back(std::string("open:") + dialog->text);
+        if (script->fileToChoose.empty()) return 0;
+        std::snprintf(dialog->buffer, dialog->bufferSize, "%s", script->fileToChoose.c_str());
+        return 1;
+      default:
+        script->asked.push_back(std::string(dialog->caption ? dialog->caption : "") + "|" + dialog->text);
+        if (script->beforeAnswer) script->beforeAnswer();
+        return script->messageAnswer;
+    }
+  }
 };
 
 // The records of a TAP image as standard-speed TZX blocks.
@@ -137,7 +178,8 @@ inline Bytes MemoryAt(ReferenceHost& host, std::size_t address, std::size_t coun
   return Bytes(memory + address, memory + address + count);
 }
 
-// Eight bytes of the ROM's character set for c (the font starts with space at 0x3D00).
+// Eight bytes of the ROM's character set for c (the font starts with space at
+// 0x3D00).
 inline bool CharacterAt(ReferenceHost& host, int row, int column, char c) {
   const std::uint8_t* memory = host.Cpu().Memory();
   const int glyph = 0x3D00 + (c - ' ') * 8;
@@ -146,17 +188,6 @@ inline bool CharacterAt(ReferenceHost& host, int row, int column, char c) {
     if (memory[address] != memory[glyph + line]) return false;
   }
   return true;
-}
-
-// The first 22 character rows of a screen (BASIC's closing report covers the
-// last two) and their attributes equal those of a 6912-byte screen image.
-inline bool TopOfScreenIs(ReferenceHost& host, const Bytes& image) {
-  const std::uint8_t* screen = host.Cpu().Screen();
-  for (int y = 0; y < 176; ++y) {
-    const int offset = ((y & 0xC0) << 5) | ((y & 7) << 8) | ((y & 0x38) << 2);
-    if (!std::equal(screen + offset, screen + offset + 32, image.begin() + offset)) return false;
-  }
-  return std::equal(screen + 6144, screen + 6144 + 22 * 32, image.begin() + 6144);
 }
 
 // Every time the CPU reaches address: when, the registers a loader returns
@@ -188,7 +219,8 @@ class ArrivalLog {
 };
 
 // Runs frames until the deck has started and stopped again and stayed
-// stopped for a second, or until maxSeconds of emulated time; true when it stopped.
+// stopped for a second, or until maxSeconds of emulated time; true when it
+// stopped.
 inline bool RunUntilTapeStops(ReferenceHost& host, double maxSeconds) {
   const std::uint32_t startsBefore = host.Tape().PlayStarts();
   const double end = host.EmulatedSeconds() + maxSeconds;

@@ -1,9 +1,7 @@
-// The reference host's Spectrum as its CPU sees it: memory after paging,
-// whichever way reads are served, and the display's contention and floating
-// bus, timed with assembled probes against the published tables.
+// The reference host's Spectrum as its CPU sees it: the display's contention
+// and floating bus, timed with assembled probes against the published tables.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,11 +14,6 @@
 namespace reelbox::host {
 namespace {
 
-struct PortWrite {
-  std::uint16_t port;
-  std::uint8_t value;
-};
-
 // Notes the clock at each trap: a probe's end.
 class TrapClocks final : public SpectrumListener {
  public:
@@ -31,26 +24,13 @@ class TrapClocks final : public SpectrumListener {
   std::vector<std::uint32_t> trapClocks;
 };
 
-class SpectrumCore : public ::testing::Test {
- protected:
-  Spectrum& Boot(std::uint32_t model) {
-    spectrum = std::make_unique<Spectrum>(*MachineByModel(model), roms.data(), &recorder);
-    recorder.spectrum = spectrum.get();
-    return *spectrum;
-  }
-
-  std::vector<std::uint8_t> roms = std::vector<std::uint8_t>(4 * ROM_BYTES);  // blank pages, as many as any model has
-  TrapClocks recorder;
-  std::unique_ptr<Spectrum> spectrum;
-};
-
 // One instruction of tests/loaders/timing_probes.asm, run from 0x8000 or
 // from a copy in contended 0x6000, at a frame T-state, with BC and HL set: its
 // length and the floating bus byte it reads come from the published tables
 // (48K waits 6,5,4,3,2,1,0,0 from T 14335, 128K from 14361, +3
 // 1,0,7,6,5,4,3,2 from 14365 on memory cycles only; the screen's first bytes
 // are on the bus from 14338, 14364 and 14367).
-TEST_F(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
+TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
   test::AssembledLoader probes;
   if (!test::ReadAssembledLoader("timing_probes", &probes)) GTEST_SKIP() << "no assembled probes (z80asm)";
   struct Case {
@@ -84,8 +64,12 @@ TEST_F(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
       {MODEL_SCORPION, NOP, 0x6000, 0, 0, 0, 14335, 4, -1},
   };
   // clang-format on
+  const std::vector<std::uint8_t> roms(4 * ROM_BYTES);  // blank pages, as many as any model has
   for (const Case& c : cases) {
-    Spectrum& cpu = Boot(c.model);
+    TrapClocks recorder;
+    const auto spectrum = std::make_unique<Spectrum>(*MachineByModel(c.model), roms.data(), &recorder);
+    Spectrum& cpu = *spectrum;
+    recorder.spectrum = spectrum.get();
     cpu.SetPaging(PagingState{c.port7ffd, 0});
     for (std::size_t i = 0; i < probes.code.size(); ++i)
       cpu.Poke(static_cast<std::uint16_t>(c.code + i), probes.code[i]);
@@ -98,63 +82,12 @@ TEST_F(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
     cpu.SetRegister(regBC, c.bc);
     cpu.SetRegister(regHL, c.hl);
     cpu.SetTrap(static_cast<std::uint16_t>(at(c.label + "_end")), true);
-    recorder.trapClocks.clear();
     cpu.SetFrameClock(c.start);
     cpu.RunFrame();
     const std::string name = std::string(cpu.Description().name) + " " + c.label + " at " + std::to_string(c.start);
     ASSERT_FALSE(recorder.trapClocks.empty()) << name;
     EXPECT_EQ(recorder.trapClocks[0] - c.start, c.tstates) << name;
     EXPECT_TRUE(c.a < 0 || cpu.Register(regAF) >> 8 == c.a) << name << ": A " << (cpu.Register(regAF) >> 8);
-  }
-}
-
-// What the CPU itself reads after paging, whichever way the host serves its
-// reads: every RAM page holds 0x40 + its number at both ends, every ROM page
-// 0xE0 + its number at its end. The code pages, writes 0x99 into the ROM, then
-// loads D from 0xC000, E from 0x3FFF, H from 0x4000 and L from 0xFFFF.
-TEST(MachinePaging, TheCpuReadsWhatEachMapShows) {
-  struct Case {
-    const char* name;
-    std::uint32_t model;
-    std::vector<PortWrite> writes;
-    std::uint8_t d, e, h, l;
-  };
-  const Case cases[] = {
-      {"48K", MODEL_48K, {}, 0x40, 0xE0, 0x45, 0x40},
-      {"16K: nothing above 0x8000", MODEL_16K, {}, 0xFF, 0xE0, 0x45, 0xFF},
-      {"128K 48 BASIC, page 0", MODEL_128K, {{0x7FFD, 0x10}}, 0x40, 0xE1, 0x45, 0x40},
-      {"128K page 3", MODEL_128K, {{0x7FFD, 0x13}}, 0x43, 0xE1, 0x45, 0x43},
-      {"128K page 5 twice", MODEL_128K, {{0x7FFD, 0x05}}, 0x45, 0xE0, 0x45, 0x45},
-      {"128K back to page 0", MODEL_128K, {{0x7FFD, 0x17}, {0x7FFD, 0x10}}, 0x40, 0xE1, 0x45, 0x40},
-      {"+3 ROM 3, page 0", MODEL_PLUS3, {{0x1FFD, 0x04}, {0x7FFD, 0x10}}, 0x40, 0xE3, 0x45, 0x40},
-  };
-  for (const Case& c : cases) {
-    const MachineDescription& desc = *MachineByModel(c.model);
-    std::vector<std::uint8_t> code = {0xF3};
-    for (const PortWrite& write : c.writes) {
-      code.insert(code.end(), {0x01, static_cast<std::uint8_t>(write.port), static_cast<std::uint8_t>(write.port >> 8),
-                               0x3E, write.value, 0xED, 0x79});
-    }
-    code.insert(code.end(), {0x3E, 0x99, 0x32, 0xFF, 0x3F,  // LD A,0x99; LD (0x3FFF),A
-                             0x3A, 0x00, 0xC0, 0x57,        // LD A,(0xC000); LD D,A
-                             0x3A, 0xFF, 0x3F, 0x5F,        // LD A,(0x3FFF); LD E,A
-                             0x3A, 0x00, 0x40, 0x67,        // LD A,(0x4000); LD H,A
-                             0x3A, 0xFF, 0xFF, 0x6F,        // LD A,(0xFFFF); LD L,A
-                             0x18, 0xFE});
-    std::vector<std::uint8_t> roms(desc.RomCount() * ROM_BYTES, 0);
-    for (std::uint32_t page = 0; page < desc.RomCount(); ++page) {
-      std::memcpy(&roms[page * ROM_BYTES], code.data(), code.size());
-      roms[page * ROM_BYTES + ROM_BYTES - 1] = static_cast<std::uint8_t>(0xE0 + page);
-    }
-    TrapClocks listener;
-    Spectrum spectrum(desc, roms.data(), &listener);
-    for (std::uint32_t page = 0; page < 16; ++page) {
-      std::uint8_t* bytes = spectrum.RamPage(page);
-      if (bytes != nullptr) bytes[0] = bytes[PAGE_BYTES - 1] = static_cast<std::uint8_t>(0x40 + page);
-    }
-    spectrum.RunFrame();
-    EXPECT_EQ(spectrum.Register(regDE), c.d << 8 | c.e) << c.name;
-    EXPECT_EQ(spectrum.Register(regHL), c.h << 8 | c.l) << c.name;
   }
 }
 

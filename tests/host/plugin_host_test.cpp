@@ -7,7 +7,6 @@
 #include "host/recorder_window.h"
 #include "host/tap_image.h"
 #include "host_fixture.h"
-#include "platform/posix/message_service/message_service.h"
 
 namespace reelbox::host {
 namespace {
@@ -29,7 +28,8 @@ TEST(PluginHost, TypingReachesBasicAndEveryReferenceComesBackAtShutdown) {
   }
   EXPECT_TRUE(host.Sound().FirstBuffer() == nullptr || host.Sound().FirstBuffer()->Released());
   std::uint32_t embed = 7;
-  EXPECT_TRUE(host.Settings().GetDword("Plugins\\Reelbox", "Embed", &embed));  // written when it goes
+  EXPECT_TRUE(host.Settings().GetDword("Plugins\\Reelbox", "Embed",
+                                       &embed));  // written when it goes
   EXPECT_EQ(0u, embed);
 
   HostOptions missing = TestHostOptions();
@@ -44,17 +44,11 @@ TEST(PluginHost, RecorderItemsFollowTheKeyScheme) {
   using Keys = std::vector<std::pair<std::uint32_t, std::uint32_t>>;  // key, modifiers
   const struct {
     std::uint32_t flags;
-    std::string menu, help;
+    std::string keyName;
     Keys keys;
   } cases[] = {
-      {1,
-       "&Cassette Recorder\tCtrl+K",
-       "Show or hide the cassette recorder window.\nCassette Recorder (Ctrl+K)",
-       {{0x4B, 9}, {0x76, 9}, {0x20, 9}, {0x20, 0x19}}},
-      {0,
-       "&Cassette Recorder\tF6",
-       "Show or hide the cassette recorder window.\nCassette Recorder (F6)",
-       {{0x75, 1}, {0x76, 1}, {0x20, 0x19}}},
+      {1, "Ctrl+K", {{0x4B, 9}, {0x76, 9}, {0x20, 9}, {0x20, 0x19}}},
+      {0, "F6", {{0x75, 1}, {0x76, 1}, {0x20, 0x19}}},
   };
   for (const auto& c : cases) {
     ReferenceHost host(TestHostOptions());
@@ -65,11 +59,11 @@ TEST(PluginHost, RecorderItemsFollowTheKeyScheme) {
     for (const HostCommand& command : commands) keys.emplace_back(command.key, command.modifiers);
     EXPECT_EQ(c.keys, keys);
     ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(c.menu, commands[0].text);
+    EXPECT_EQ("&Cassette Recorder\t" + c.keyName, commands[0].text);
     EXPECT_EQ(commands[1].id, commands[c.flags ? 2 : 1].id) << "Ctrl+F7 and Ctrl+Space are one command";
     char help[128] = "";
     host.Plugin().ToolWindow()->GetCommandHelp(commands[0].id, help, sizeof help);
-    EXPECT_EQ(c.help, help);
+    EXPECT_EQ("Show or hide the cassette recorder window.\nCassette Recorder (" + c.keyName + ")", help);
     // Show/hide: the window and the host's toolbar button follow each other.
     ASSERT_EQ(1u, host.Shell().ToolbarButtons().size());
     for (const bool visible : {true, false}) {
@@ -97,45 +91,25 @@ Bytes MenuTape() {
   return tzx;
 }
 
-struct Seen {
-  std::vector<std::string> messages;
-  std::vector<std::int32_t> blocks;
-  std::vector<std::uint32_t> itemCounts;
-  std::intptr_t answer = 0;
-
-  static std::intptr_t Answer(void* context, const rb_dialog* dialog) {
-    auto* seen = static_cast<Seen*>(context);
-    seen->blocks.push_back(dialog->value);
-    if (dialog->kind == RB_DIALOG_MESSAGE) seen->messages.push_back(dialog->text);
-    if (dialog->kind != RB_DIALOG_CHOICE) return dialog->defaultAnswer;
-    seen->itemCounts.push_back(dialog->itemCount);
-    return seen->answer;
-  }
-};
-
 TEST(PluginHost, TheTapesChosenSideLoadsAndCancelLoadsNothing) {
   REQUIRE_ROM();
   const ScratchFolder folder;
   const std::string tape = folder.Write("menu.tzx", MenuTape());
   for (const auto& [answer, side] : {std::pair<std::intptr_t, char>{0, 'A'}, {1, 'B'}, {-1, 0}}) {
     SCOPED_TRACE(answer);
-    Seen seen;
-    seen.answer = answer;
-    rb_set_dialog_handler(&Seen::Answer, &seen);
+    DialogScript script;
+    script.choice = answer;
     ReferenceHost host(TestHostOptions());
     ASSERT_EQ(RESULT_OK, host.Start());
     LoadOptions load;
     load.tapePath = tape;
     load.maxSeconds = 20;
     const LoadReport report = RunLoad(host, load);
-    rb_set_dialog_handler(nullptr, nullptr);
-    EXPECT_EQ((std::vector<std::string>{"Choose\r\nside"}), seen.messages);
     // After Cancel the host presses Play at the menu, which shows it again.
-    ASSERT_GE(seen.blocks.size(), 2u);
-    EXPECT_EQ((std::vector<std::int32_t>{0, 1}),
-              std::vector<std::int32_t>(seen.blocks.begin(), seen.blocks.begin() + 2));
-    EXPECT_EQ(std::vector<std::uint32_t>(seen.itemCounts.size(), 2), seen.itemCounts);
-    EXPECT_EQ(side != 0, seen.itemCounts.size() == 1);
+    ASSERT_GE(script.asked.size(), 2u);
+    EXPECT_EQ("message 0:Choose\r\nside", script.asked[0]);
+    for (std::size_t i = 1; i < script.asked.size(); ++i) EXPECT_EQ("choice 1:2", script.asked[i]);
+    EXPECT_EQ(side != 0, script.asked.size() == 2);
     if (side == 0) {
       EXPECT_EQ("no_tape", report.exitReason);  // the deck waits at the menu
       EXPECT_FALSE(CharacterAt(host, 2, 0, 'S'));

@@ -9,12 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "unit/fake_host_objects.h"
+#include "unit/tape_files.h"
 #include "unit/tzx_builder.h"
 #include "windows/test_host.h"
 
@@ -53,19 +55,6 @@ POINT ButtonCentre(HWND toolbar, UINT command) {
   RECT rect{};
   SendMessageA(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&rect));
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-std::string WriteTape(const char* name, const std::vector<Bytes>& blocks) {
-  Bytes tzx = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
-  for (const Bytes& block : blocks) tzx.insert(tzx.end(), block.begin(), block.end());
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  const std::string path = std::string(folder) + name + std::to_string(GetCurrentProcessId()) + ".tzx";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return {};
-  std::fwrite(tzx.data(), 1, tzx.size(), file);
-  std::fclose(file);
-  return path;
 }
 
 // The host with the plug-in's window and device; frames run on this thread
@@ -119,6 +108,7 @@ class PluginWindows : public ::testing::Test {
 
   WindowsTestHost host;
   bool attached = false;
+  ScratchFolder scratch;
 };
 
 TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
@@ -144,13 +134,12 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
 
   // A program header and its data, a group, a loop and a pause, and a stop.
   const Bytes tone = PureTone(2168, 0xFFFF);  // the deck stays here a while
-  const std::string tape = WriteTape(
-      "recorder_",
-      {StandardBlock(1000, RomData(0, {0, 'r', 'e', 'e', 'l', 'b', 'o', 'x', ' ', ' ', ' ', 5, 0, 10, 0, 5, 0})),
-       StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone, GroupEnd(), LoopStart(2),
-       tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)});
+  const std::string tape = scratch.Write(
+      "recorder.tzx", Concat({TzxHeader(), StandardBlock(1000, HeaderData(0, "reelbox", 5, 10, 5)),
+                              StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone,
+                              GroupEnd(), LoopStart(2), tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)}));
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
-  EXPECT_EQ(0u, WindowText(window).find("recorder_"));
+  EXPECT_EQ("recorder.tzx - Cassette Recorder", WindowText(window));
   EXPECT_EQ((std::vector<std::string>{"Program: reelbox    LINE 10", "Normal Data Block (5 bytes)", "[ Group: Intro ]",
                                       "Pure Tone (65535 pulses)", "[ Stop The Tape ]"}),
             Rows(list));
@@ -187,19 +176,12 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
     EXPECT_EQ(shown, IsWindowVisible(window) != FALSE);
     EXPECT_EQ(shown, Pressed(host.Toolbar(), menuCommand));
   }
-  DeleteFileA(tape.c_str());
 }
 
 // The host's settings dialog as its pages see it: help requests are noted
 // with the help id the table gives for the control.
-class HelpSheet final : public IOptionsSheet {
+class HelpSheet final : public CountedFake<IOptionsSheet> {
  public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return 2; }
-  std::uint32_t RB_CALL Release() override { return 1; }
   HResult RB_CALL SheetSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot5() override { return RESULT_NOTIMPL; }
@@ -268,58 +250,55 @@ std::vector<bool> OptionButtonsPressed() {
   return pressed;
 }
 
+// The page's buttons against one stage of PAGE_BUTTONS.
+void ExpectButtons(HWND page, int stage) {
+  for (const auto& button : PAGE_BUTTONS) {
+    HWND control = GetDlgItem(page, button.id);
+    EXPECT_EQ(button.text, WindowText(control));
+    EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
+                                        (IsWindowEnabled(control) ? "E" : "d"))
+        << button.text << " at stage " << stage;
+  }
+}
+
 TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   host.Settings().SetDword(KEY, "Edge Detection", 0);
   host.Settings().SetDword(KEY, "Loud Tones", 1);
   Start();
   HelpSheet help;
-  for (int stage = 0; stage < 3; stage += 2) {
-    const auto [sheet, page] = OpenSheet(host, &help);
-    ASSERT_NE(nullptr, page);
-    for (const auto& button : PAGE_BUTTONS) {
-      HWND control = GetDlgItem(page, button.id);
-      EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
-                                          (IsWindowEnabled(control) ? "E" : "d"))
-          << button.text << " at stage " << stage;
-      EXPECT_EQ(button.text, WindowText(control));
-    }
-    if (stage == 2) {  // a new page shows what the deck and the window now hold
-      DestroyWindow(sheet);
-      break;
-    }
-    char caption[64] = {};
-    TCITEMA tab = {};
-    tab.mask = TCIF_TEXT;
-    tab.pszText = caption;
-    tab.cchTextMax = sizeof caption;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
-    EXPECT_STREQ("Cassette Recorder", caption);
-    EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
-    EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
-    EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
-    // F1 over a control asks the host for that control's topic.
-    HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
-    for (int id : {1014, 1009}) {
-      request.hItemHandle = GetDlgItem(page, id);
-      SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
-    }
-    EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
-              help.requests);
-    EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
-    for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
-    for (const auto& button : PAGE_BUTTONS) {
-      HWND control = GetDlgItem(page, button.id);
-      EXPECT_EQ(button.states[1], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
-                                      (IsWindowEnabled(control) ? "E" : "d"))
-          << button.text << " after the clicks";
-    }
-    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
-    SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
-    host.Pump(50);
-    EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
-    DestroyWindow(sheet);
-    host.Pump(50);
+  auto [sheet, page] = OpenSheet(host, &help);
+  ASSERT_NE(nullptr, page);
+  ExpectButtons(page, 0);
+  char caption[64] = {};
+  TCITEMA tab = {TCIF_TEXT, 0, 0, caption, sizeof caption, 0, 0};
+  SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+  EXPECT_STREQ("Cassette Recorder", caption);
+  EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
+  EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
+  EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
+  // F1 over a control asks the host for that control's topic.
+  HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
+  for (int id : {1014, 1009}) {
+    request.hItemHandle = GetDlgItem(page, id);
+    SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
   }
+  EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
+            help.requests);
+
+  EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
+  for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+  ExpectButtons(page, 1);
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
+  SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
+  host.Pump(50);
+  EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
+  DestroyWindow(sheet);
+  // A new page shows what the deck and the window now hold.
+  std::tie(sheet, page) = OpenSheet(host, &help);
+  ASSERT_NE(nullptr, page);
+  ExpectButtons(page, 2);
+  DestroyWindow(sheet);
+
   DestroyWindow(host.MainWindow());  // the recorder window writes its settings
   for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {
     std::uint32_t value = 1;
@@ -340,30 +319,24 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
     choices.insert(choices.end(), text.begin(), text.end());
   }
   choices[1] = static_cast<std::uint8_t>(choices.size() - 3);
-  const std::string tape = WriteTape(
-      "dialogs_", {tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone, choices,
-                   MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)});
+  const std::string tape = scratch.Write(
+      "dialogs.tzx",
+      Concat({TzxHeader(), tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone,
+              choices, MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)}));
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
   // The person at the program-choice dialog, on another thread, there before
   // the tape reaches it.
-  std::atomic<bool> done{false};
+  DialogSeen choice;
   std::vector<std::string> entries;
-  std::string title;
   int selected = -1;
-  bool photographed = false;
   std::thread person([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 3000 && dialog == nullptr; ++i, Sleep(10)) dialog = FindWindowA("#32770", "Kestrelix");
-    if (dialog == nullptr) return;
-    Sleep(200);
-    HWND list = GetDlgItem(dialog, 1005);
+    choice = SeeDialog(host.MainWindow(), "Kestrelix", "program_choice_dialog.png");
+    HWND list = GetDlgItem(choice.dialog, 1005);
     char text[64];
     for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
       SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
       entries.push_back(text);
     }
-    title = WindowText(dialog);
-    photographed = PhotographWindow(dialog, ScreenshotPath("program_choice_dialog.png"));
     RECT item;
     SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
@@ -371,8 +344,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
     PostMessageA(list, WM_LBUTTONUP, 0, at);
     Sleep(200);
     selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    done = true;
+    PostMessageA(GetDlgItem(choice.dialog, IDOK), BM_CLICK, 0, 0);
   });
   host.PressKey(VK_F7);
   HWND first = WaitForMessage("Reelbox\r\nmessage test");
@@ -397,15 +369,12 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   SendMessageA(second, WM_CLOSE, 0, 0);
   host.Pump(50);
   EXPECT_FALSE(IsWindow(second));
-  ASSERT_TRUE(done);
+  EXPECT_TRUE(choice.photographed);
   EXPECT_EQ((std::vector<std::string>{"Side A", "Side B: the sequel"}), entries);
-  EXPECT_EQ("Kestrelix", title);
   EXPECT_EQ(1, selected);
-  EXPECT_TRUE(photographed);
   ASSERT_NE(nullptr, chosen);
   EXPECT_EQ(nullptr, WaitForMessage("Loading side A"));
   DestroyWindow(chosen);
-  DeleteFileA(tape.c_str());
 }
 
 }  // namespace

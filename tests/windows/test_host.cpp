@@ -339,4 +339,32 @@ bool ClickAway(HWND dialog, HWND button) {
   return false;
 }
 
+HWND ButtonWithText(HWND dialog, const std::string& text) {
+  for (HWND child = FindWindowExA(dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(dialog, child, "Button", nullptr)) {
+    if (WindowText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip) {
+  DialogSeen seen;
+  for (int i = 0; i < 600 && seen.dialog == nullptr; ++i, Sleep(50)) {
+    for (HWND found = FindWindowExA(nullptr, nullptr, "#32770", title); found != nullptr && seen.dialog == nullptr;
+         found = FindWindowExA(nullptr, found, "#32770", title)) {
+      if (found != skip && IsWindowVisible(found) && GetWindow(found, GW_OWNER) == owner) seen.dialog = found;
+    }
+  }
+  if (seen.dialog == nullptr) return seen;
+  Sleep(300);  // painted
+  seen.title = WindowText(seen.dialog);
+  seen.text = WindowText(GetDlgItem(seen.dialog, 0xFFFF));
+  for (HWND child = FindWindowExA(seen.dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(seen.dialog, child, "Button", nullptr)) {
+    seen.buttons.push_back(WindowText(child));
+  }
+  seen.photographed = PhotographWindow(seen.dialog, ScreenshotPath(shot));
+  return seen;
+}
+
 }  // namespace reelbox::test

@@ -121,5 +121,21 @@ void TypeText(const std::string& text);
 // Clicks button until its dialog has gone; a dialog that stays is cancelled,
 // so that a check fails rather than hangs. True when the clicks closed it.
 bool ClickAway(HWND dialog, HWND button);
+// The dialog's button with that text, or null.
+HWND ButtonWithText(HWND dialog, const std::string& text);
+
+// A dialog as the person in front of it sees it: its caption, a message box's
+// static text (id 0xFFFF) and its buttons' texts.
+struct DialogSeen {
+  HWND dialog = nullptr;
+  std::string title;
+  std::string text;
+  std::vector<std::string> buttons;
+  bool photographed = false;
+};
+// Waits (30 s at most) for a visible dialog owned by owner, other than skip,
+// of that title unless it is null; lets it paint, reads it back and
+// photographs it into the screenshot folder as shot.
+DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip = nullptr);
 
 }  // namespace reelbox::test

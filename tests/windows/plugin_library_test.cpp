@@ -14,22 +14,14 @@
 
 #include "snapshot/tape_chunk.h"
 #include "unit/fake_host_objects.h"
+#include "unit/tape_files.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const std::string TAP = WindowsPath(REELBOX_SHARED_TAPES "/rom-loaded/rustzx-simple_tape.tap");
 const std::string TZX = WindowsPath(REELBOX_SHARED_TAPES "/47loader/simple-demo.tzx");
-
-std::string TempCopy(const std::string& from, const char* name) {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  const std::string path = std::string(folder) + "reelbox_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-  return CopyFileA(from.c_str(), path.c_str(), FALSE) ? path : std::string();
-}
 
 Bytes FileBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -46,6 +38,7 @@ class PluginLibrary : public ::testing::Test {
     mediaHost.compression = &compression;
   }
 
+  ScratchFolder scratch;  // outlasts the host, which holds its files
   WindowsTestHost host;
   IMediaHandler* media = nullptr;
   FakeCompressionService compression;
@@ -73,8 +66,8 @@ TEST_F(PluginLibrary, TextsAndIconsComeFromItsResources) {
 // marks it and deletes it once the tape goes out). Files it cannot read leave
 // the host untold.
 TEST_F(PluginLibrary, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
-  const std::string held = TempCopy(TZX, "held.tzx");
-  const std::string backup = TempCopy(TZX, "held.tzx.bak");
+  const std::string held = scratch.Write("held.tzx", FileBytes(TZX));
+  const std::string backup = scratch.Write("held.tzx.bak", FileBytes(TZX));
   EXPECT_EQ(TAPE_E_UNKNOWNTYPE, media->OpenMedia(backup.c_str(), &mediaHost, 0));
   EXPECT_EQ(static_cast<HResult>(0x80070002u), media->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
   EXPECT_EQ(RESULT_OK, media->OpenMedia(TAP.c_str(), &mediaHost, 0));
@@ -93,8 +86,6 @@ TEST_F(PluginLibrary, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
   EXPECT_EQ(RESULT_OK, host.Device()->ReadPort(0xFE, &port));
   ASSERT_EQ(RESULT_OK, media->OpenMedia(TAP.c_str(), &mediaHost, 0));
   EXPECT_EQ(deleted, GetFileAttributesA(held.c_str()) == INVALID_FILE_ATTRIBUTES);
-  DeleteFileA(held.c_str());
-  DeleteFileA(backup.c_str());
 }
 
 // A chunk embedding the tape plain at block 1 goes into the prefix's local
@@ -103,11 +94,11 @@ TEST_F(PluginLibrary, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   const Bytes tape = FileBytes(TAP);
   Bytes chunk(TAPE_CHUNK_HEADER);
   StartTapeChunk(chunk.data());
-  PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + static_cast<std::uint32_t>(tape.size()));
-  PutU16(chunk.data() + TAPE_AT_BLOCK, 1);
-  PutU16(chunk.data() + TAPE_AT_FLAGS, TAPE_FLAG_EMBEDDED);
-  PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(tape.size()));
-  PutU32(chunk.data() + TAPE_AT_STORED, static_cast<std::uint32_t>(tape.size()));
+  reelbox::PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + static_cast<std::uint32_t>(tape.size()));
+  reelbox::PutU16(chunk.data() + TAPE_AT_BLOCK, 1);
+  reelbox::PutU16(chunk.data() + TAPE_AT_FLAGS, TAPE_FLAG_EMBEDDED);
+  reelbox::PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(tape.size()));
+  reelbox::PutU32(chunk.data() + TAPE_AT_STORED, static_cast<std::uint32_t>(tape.size()));
   std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
   chunk.insert(chunk.end(), tape.begin(), tape.end());
   EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));

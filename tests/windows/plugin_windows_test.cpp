@@ -106,9 +106,9 @@ class PluginWindows : public ::testing::Test {
     return found;
   }
 
+  ScratchFolder scratch;  // outlasts the host, which holds its tapes
   WindowsTestHost host;
   bool attached = false;
-  ScratchFolder scratch;
 };
 
 TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {

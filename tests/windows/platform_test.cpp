@@ -20,11 +20,12 @@
 namespace reelbox::platform {
 namespace {
 
-constexpr HResult FILE_NOT_FOUND = static_cast<HResult>(0x80070002u);
 constexpr HResult SHARING_VIOLATION = static_cast<HResult>(0x80070020u);
 constexpr HResult INVALID_PARAMETER = static_cast<HResult>(0x80070057u);
 constexpr HResult NO_ACCESS = static_cast<HResult>(0x800703E6u);
 
+// Reading through files and views is exercised by every tape the unit tests
+// open; these are the sharing rules Windows adds.
 TEST(Win32File, ReadersShareWritersAreRefusedAndViewsOutliveTheirFile) {
   const test::ScratchFolder folder;
   const std::string path = folder.Write("digits.bin", {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'});
@@ -37,26 +38,10 @@ TEST(Win32File, ReadersShareWritersAreRefusedAndViewsOutliveTheirFile) {
     EXPECT_EQ(32, LastSystemError());
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(INVALID_PARAMETER, MapReadOnly(first, 0, &view));
-    std::uint64_t size = 0;
-    ASSERT_EQ(RESULT_OK, first.GetSize(&size));
-    ASSERT_EQ(RESULT_OK, MapReadOnly(first, size, &view));
-    // Reads come short at the end, then empty; the position stays at the end.
-    ASSERT_EQ(RESULT_OK, second.Seek(6));
-    char buffer[8] = {};
-    std::uint32_t got = 0;
-    ASSERT_EQ(RESULT_OK, second.Read(buffer, sizeof buffer, &got));
-    EXPECT_EQ(std::string("6789"), std::string(buffer, got));
-    ASSERT_EQ(RESULT_OK, second.Read(buffer, sizeof buffer, &got));
-    EXPECT_EQ(0u, got);
-    std::uint64_t at = 0;
-    ASSERT_EQ(RESULT_OK, second.Tell(&at));
-    EXPECT_EQ(10u, at);
+    ASSERT_EQ(RESULT_OK, MapReadOnly(first, 10, &view));
   }
   ASSERT_EQ(10u, view->Size());
   EXPECT_EQ(0, std::memcmp("0123456789", view->Data(), 10));
-  view.reset();
-  File missing;
-  EXPECT_EQ(FILE_NOT_FOUND, missing.OpenForSharedRead((path + ".absent").c_str()));
 }
 
 // Address space reserved with no pages behind it: every read faults, in this
@@ -96,29 +81,24 @@ MessageResult Record(void* context, WindowHandle, std::uint32_t message, Message
   return 0;
 }
 
-TEST(MessageWindow, PostedMessagesArriveInOrderAndDestructionIsReported) {
+// Posting in order and windows made again after the last went are exercised
+// by the unit tests' event windows; here, destruction and parenthood.
+TEST(MessageWindow, PostedMessagesWaitForTheLoopAndDestructionIsReported) {
   HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   if (parent == nullptr) GTEST_SKIP() << "no display for a top-level window: run under xvfb-run";
-  const Seen destroyed = {{WM_DESTROY, 0}, {WM_NCDESTROY, 0}};
-  for (int round = 0; round < 2; ++round) {  // windows can be made again after the last is gone
-    Seen alone, child;
-    WindowHandle a = CreateMessageWindow(nullptr, &Record, &alone);
-    WindowHandle b = CreateMessageWindow(parent, &Record, &child);
-    ASSERT_TRUE(a != nullptr && b != nullptr);
-    EXPECT_EQ(parent, GetParent(static_cast<HWND>(b)));
-    ASSERT_TRUE(PostWindowMessage(a, WM_PROBE, 1, -1) && PostWindowMessage(a, WM_PROBE, 2, 0));
-    EXPECT_TRUE(alone.empty()) << "creation is not forwarded and posting does not wait";
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    DestroyMessageWindow(a);
-    EXPECT_EQ((Seen{{WM_PROBE, 1}, {WM_PROBE, 2}, destroyed[0], destroyed[1]}), alone);
-    EXPECT_FALSE(PostWindowMessage(a, WM_PROBE, 0, 0));
-    if (round == 0) DestroyMessageWindow(b);
-    if (round == 1) DestroyWindow(parent);  // a child goes with its parent
-    EXPECT_EQ(destroyed, child);
-    EXPECT_FALSE(IsWindow(static_cast<HWND>(b)));
-  }
+  Seen seen;
+  WindowHandle window = CreateMessageWindow(parent, &Record, &seen);
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(parent, GetParent(static_cast<HWND>(window)));
+  ASSERT_TRUE(PostWindowMessage(window, WM_PROBE, 1, -1));
+  EXPECT_TRUE(seen.empty()) << "creation is not forwarded and posting does not wait";
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  DestroyWindow(parent);  // a child goes with its parent
+  EXPECT_EQ((Seen{{WM_PROBE, 1}, {WM_DESTROY, 0}, {WM_NCDESTROY, 0}}), seen);
+  EXPECT_FALSE(IsWindow(static_cast<HWND>(window)));
+  EXPECT_FALSE(PostWindowMessage(window, WM_PROBE, 0, 0));
 }
 
 // The deck and the tape writer tell the NT family (platform 2) and its releases

@@ -4,6 +4,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <gdiplus.h>
 // clang-format on
 
 #include <cstring>
@@ -94,7 +95,7 @@ HResult WindowsTestHost::LoadPlugin(const std::string& dllPath) {
 HResult WindowsTestHost::CreateToolWindow() {
   HResult result = toolWindow_->Create(main_, this);
   if (Failed(result)) return result;
-  toolWindow_->AddMenuItems(optionFlags_ & 1);
+  toolWindow_->AddMenuItems(0);
   result = toolWindow_->AddToolbarButton();
   Pump(50);
   return result;
@@ -159,7 +160,7 @@ HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
 }
 
 HResult WindowsTestHost::GetOptionFlags(std::uint32_t* flags) {
-  *flags = optionFlags_;
+  *flags = 0;
   return RESULT_OK;
 }
 
@@ -254,30 +255,13 @@ LRESULT CALLBACK WindowsTestHost::MainProcedure(HWND window, UINT message, WPARA
     host->main_ = window;
   }
   auto* host = reinterpret_cast<WindowsTestHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (host == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-  return host->OnMainMessage(message, wParam, lParam);
-}
-
-LRESULT WindowsTestHost::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) >= MENU_TOOLS_FIRST && toolWindow_ != nullptr) toolWindow_->OnCommand(LOWORD(wParam));
-      return 0;
-    case WM_INITMENUPOPUP:
-      if (toolWindow_ != nullptr) toolWindow_->UpdateMenu(reinterpret_cast<HMENU>(wParam));
-      return 0;
-    case WM_SIZE:
-      LayoutBars();
-      return 0;
-    case WM_MOVE:
-      if (toolWindow_ != nullptr) toolWindow_->Reposition(0);
-      return 0;
-    case WM_NCDESTROY:
-      main_ = nullptr;
-      return ::DefWindowProcA(main_, message, wParam, lParam);
-    default:
-      return ::DefWindowProcA(main_, message, wParam, lParam);
-  }
+  IToolWindow* tool = host != nullptr ? host->toolWindow_ : nullptr;
+  if (message == WM_COMMAND && LOWORD(wParam) >= MENU_TOOLS_FIRST && tool != nullptr) tool->OnCommand(LOWORD(wParam));
+  if (message == WM_INITMENUPOPUP && tool != nullptr) tool->UpdateMenu(reinterpret_cast<HMENU>(wParam));
+  if (message == WM_MOVE && tool != nullptr) tool->Reposition(0);
+  if (message == WM_SIZE && host != nullptr) host->LayoutBars();
+  if (message == WM_NCDESTROY && host != nullptr) host->main_ = nullptr;
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void WindowsTestHost::LayoutBars() {
@@ -365,6 +349,36 @@ DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip)
   }
   seen.photographed = PhotographWindow(seen.dialog, ScreenshotPath(shot));
   return seen;
+}
+
+bool PhotographWindow(void* window, const std::string& path) {
+  RECT area{};
+  GetWindowRect(static_cast<HWND>(window), &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  bool saved = false;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+    wchar_t file[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, file, MAX_PATH);
+    const CLSID pngEncoder{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    Gdiplus::Bitmap* image = Gdiplus::Bitmap::FromHBITMAP(bitmap, nullptr);
+    saved = image != nullptr && image->Save(file, &pngEncoder, nullptr) == Gdiplus::Ok;
+    delete image;
+    Gdiplus::GdiplusShutdown(token);
+  }
+  DeleteObject(bitmap);
+  return saved;
 }
 
 }  // namespace reelbox::test

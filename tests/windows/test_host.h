@@ -45,13 +45,11 @@ class WindowsTestHost final : public host::ShellBase {
 
   HWND MainWindow() const { return main_; }
   HWND Toolbar() const { return toolbar_; }
-  HWND StatusBar() const { return status_; }
   HMENU ToolsMenu() const { return toolsMenu_; }
   IToolWindow* ToolWindow() const { return toolWindow_; }
   IDevice* Device() const { return device_; }
   IMediaHandler* Media() const { return media_; }
   ScriptedMachine& Machine() { return machine_; }
-  void SetOptionFlags(std::uint32_t flags) { optionFlags_ = flags; }
   host::SettingsStore& Settings() { return settings_; }
   // The command id the host gave for a menu text, or 0.
   std::uint32_t CommandWithText(const std::string& text) const;
@@ -79,7 +77,6 @@ class WindowsTestHost final : public host::ShellBase {
 
  private:
   static LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void LayoutBars();
   POINT ClientOrigin() const;
 
@@ -95,7 +92,6 @@ class WindowsTestHost final : public host::ShellBase {
   std::map<std::uint32_t, std::string> commandTexts_;
   std::vector<int> paneWidths_;
   std::uint32_t nextCommandId_ = 40000;
-  std::uint32_t optionFlags_ = 0;
   std::uint32_t modal_ = 1;
 
   HMODULE library_ = nullptr;

@@ -45,7 +45,7 @@ void Answer(HWND owner, const char* answer, const char* fileName, const std::str
   SetForegroundWindow(dialog);
   ClickWithMouse(GetDlgItem(dialog, cmb13) != nullptr ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1));
   TypeText(fileName);
-  PhotographWindow(dialog, ScreenshotPath((shots + "-open-file.png").c_str()));  // with the name typed
+  PhotographWindow(dialog, shots + "-open-file.png");  // with the name typed
   seen->fileChosen = ClickAway(dialog, GetDlgItem(dialog, IDOK));
 }
 
@@ -110,7 +110,7 @@ TEST(BrowseForTape, NoLeavesTheDeckEmptyAndYesOpensTheFileChosenInLastFolder) {
   EXPECT_EQ(2, SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   // Without a window manager, Wine leaves the owner above the recorder once the modal dialogs close.
   SetWindowPos(GetParent(list), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_TRUE(host.Screenshot(ScreenshotPath("browse-for-tape-opened.png")));
+  EXPECT_TRUE(host.Screenshot("browse-for-tape-opened.png"));
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   EXPECT_TRUE(Pressed(transport, ID_PLAY));
   EXPECT_FALSE(Enabled(transport, ID_EJECT));
   EXPECT_EQ(3, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
-  EXPECT_TRUE(host.Screenshot(ScreenshotPath("recorder-playing.png")));
+  EXPECT_TRUE(host.Screenshot("recorder-playing.png"));
   host.ToolWindow()->LockControls(1);
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
   EXPECT_TRUE(Enabled(options, ID_DETAILED_TOC));
@@ -275,7 +275,7 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   EXPECT_STREQ("Cassette Recorder", caption);
   EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
   EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
-  EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
+  EXPECT_TRUE(PhotographWindow(sheet, "options_page.png"));
   // F1 over a control asks the host for that control's topic.
   HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
   for (int id : {1014, 1009}) {
@@ -356,7 +356,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   // it owns (Windows keeps owned windows above): the user clicks the message.
   SetForegroundWindow(first);
   host.Pump(100);
-  EXPECT_TRUE(PhotographWindow(first, ScreenshotPath("message_dialog.png")));
+  EXPECT_TRUE(PhotographWindow(first, "message_dialog.png"));
 
   HWND second = WaitForMessage("Stays open");
   EXPECT_NE(nullptr, second);

@@ -29,12 +29,6 @@ std::string WindowsPath(const char* unixPath) {
   return path;
 }
 
-std::string ScreenshotPath(const char* name) {
-  const std::string folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\" + name;
-}
-
 WindowsTestHost::WindowsTestHost() : ShellBase(&settings_) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -137,9 +131,9 @@ void WindowsTestHost::Click(HWND control, POINT point) {
   Pump(150);
 }
 
-bool WindowsTestHost::Screenshot(const std::string& path) {
+bool WindowsTestHost::Screenshot(const std::string& name) {
   Pump(200);
-  return PhotographWindow(main_, path);
+  return PhotographWindow(main_, name);
 }
 
 std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
@@ -341,17 +335,16 @@ DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip)
   }
   if (seen.dialog == nullptr) return seen;
   Sleep(300);  // painted
-  seen.title = WindowText(seen.dialog);
   seen.text = WindowText(GetDlgItem(seen.dialog, 0xFFFF));
   for (HWND child = FindWindowExA(seen.dialog, nullptr, "Button", nullptr); child != nullptr;
        child = FindWindowExA(seen.dialog, child, "Button", nullptr)) {
     seen.buttons.push_back(WindowText(child));
   }
-  seen.photographed = PhotographWindow(seen.dialog, ScreenshotPath(shot));
+  seen.photographed = PhotographWindow(seen.dialog, shot);
   return seen;
 }
 
-bool PhotographWindow(void* window, const std::string& path) {
+bool PhotographWindow(void* window, const std::string& name) {
   RECT area{};
   GetWindowRect(static_cast<HWND>(window), &area);
   const int width = area.right - area.left;
@@ -369,6 +362,8 @@ bool PhotographWindow(void* window, const std::string& path) {
   ULONG_PTR token = 0;
   bool saved = false;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+    CreateDirectoryA(WindowsPath(REELBOX_SCREENSHOTS_DIR).c_str(), nullptr);
+    const std::string path = WindowsPath(REELBOX_SCREENSHOTS_DIR) + "\\" + name;
     wchar_t file[MAX_PATH] = {};
     MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, file, MAX_PATH);
     const CLSID pngEncoder{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};

@@ -39,9 +39,8 @@ class WindowsTestHost final : public host::ShellBase {
   // table, and left clicks at a point of a control's client area.
   void PressKey(WORD virtualKey);
   void Click(HWND control, POINT point);
-  // Writes the screen rectangle covering the main window and its tool
-  // windows as a PNG file.
-  bool Screenshot(const std::string& path);
+  // Photographs the main window and whatever stands over it (see below).
+  bool Screenshot(const std::string& name);
 
   HWND MainWindow() const { return main_; }
   HWND Toolbar() const { return toolbar_; }
@@ -103,10 +102,9 @@ class WindowsTestHost final : public host::ShellBase {
 
 // The build's Unix path as Wine sees it (drive Z:).
 std::string WindowsPath(const char* unixPath);
-// Where the checks put their photographs: the screenshot folder's file name.
-std::string ScreenshotPath(const char* name);
-// The screen under the window (its own pixels and whatever covers it), as a PNG file.
-bool PhotographWindow(void* window, const std::string& path);
+// The screen under the window (its own pixels and whatever covers it), as
+// the PNG file name in the folder the build names for photographs.
+bool PhotographWindow(void* window, const std::string& name);
 
 // A window's text, read back through WM_GETTEXT.
 std::string WindowText(HWND window);
@@ -120,11 +118,10 @@ bool ClickAway(HWND dialog, HWND button);
 // The dialog's button with that text, or null.
 HWND ButtonWithText(HWND dialog, const std::string& text);
 
-// A dialog as the person in front of it sees it: its caption, a message box's
-// static text (id 0xFFFF) and its buttons' texts.
+// A dialog as the person in front of it sees it: a message box's static text
+// (id 0xFFFF) and its buttons' texts.
 struct DialogSeen {
   HWND dialog = nullptr;
-  std::string title;
   std::string text;
   std::vector<std::string> buttons;
   bool photographed = false;

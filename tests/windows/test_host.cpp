@@ -265,14 +265,12 @@ void WindowsTestHost::LayoutBars() {
   RECT client{};
   GetClientRect(main_, &client);
   // The host's own pane fills what the plug-ins' panes leave.
-  std::vector<int> edges(paneWidths_.size());
+  std::vector<int> edges(paneWidths_.size(), -1);  // the last pane reaches the size grip
   int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
-  for (std::size_t i = paneWidths_.size(); i-- > 1;) {
-    edges[i] = right;
+  for (std::size_t i = edges.size() - 1; i > 0; --i) {
     right -= paneWidths_[i];
+    edges[i - 1] = right;
   }
-  edges[0] = right;
-  if (!edges.empty()) edges.back() = -1;
   SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 

@@ -92,15 +92,7 @@ TEST_F(PluginLibrary, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
 // application-data folder, which is emptied when the plug-in goes.
 TEST_F(PluginLibrary, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
   const Bytes tape = FileBytes(TAP);
-  Bytes chunk(TAPE_CHUNK_HEADER);
-  StartTapeChunk(chunk.data());
-  reelbox::PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + static_cast<std::uint32_t>(tape.size()));
-  reelbox::PutU16(chunk.data() + TAPE_AT_BLOCK, 1);
-  reelbox::PutU16(chunk.data() + TAPE_AT_FLAGS, TAPE_FLAG_EMBEDDED);
-  reelbox::PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, static_cast<std::uint32_t>(tape.size()));
-  reelbox::PutU32(chunk.data() + TAPE_AT_STORED, static_cast<std::uint32_t>(tape.size()));
-  std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
-  chunk.insert(chunk.end(), tape.begin(), tape.end());
+  const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
   EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
 
   char base[MAX_PATH];

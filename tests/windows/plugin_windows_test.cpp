@@ -12,14 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
-#include "snapshot/tape_chunk.h"
 #include "unit/fake_host_objects.h"
 #include "unit/tape_files.h"
 #include "unit/tzx_builder.h"
@@ -409,20 +407,6 @@ void Answer(HWND owner, const char* answer, const char* fileName, const std::str
   seen->fileChosen = ClickAway(dialog, GetDlgItem(dialog, IDOK));
 }
 
-// A snapshot's TAPE chunk linking path, at block.
-Bytes ChunkLinking(const std::string& path, std::uint16_t block) {
-  Bytes chunk(TAPE_CHUNK_HEADER);
-  StartTapeChunk(chunk.data());
-  const auto stored = static_cast<std::uint32_t>(path.size() + 1);
-  reelbox::PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + stored);
-  reelbox::PutU16(chunk.data() + TAPE_AT_BLOCK, block);
-  reelbox::PutU32(chunk.data() + TAPE_AT_STORED, stored);
-  std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
-  chunk.insert(chunk.end(), path.begin(), path.end());
-  chunk.push_back(0);
-  return chunk;
-}
-
 TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileChosenInLastFolder) {
   const std::string folder = scratch.Path().string();
   const std::string found =
@@ -435,7 +419,7 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
 
   host.SetSettingString("Settings", "Last Folder", folder.c_str());
   const std::string gone = folder + "\\gone.tap";
-  const Bytes chunk = ChunkLinking(gone, 2);
+  const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
   const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
   FakeMediaHost media;
 

@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+#include "snapshot/tape_chunk.h"
+
 namespace reelbox::test {
 namespace {
 
@@ -272,6 +274,20 @@ void WindowsTestHost::LayoutBars() {
     edges[i - 1] = right;
   }
   SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored) {
+  std::vector<std::uint8_t> chunk(TAPE_CHUNK_HEADER);
+  StartTapeChunk(chunk.data());
+  const auto size = static_cast<std::uint32_t>(stored.size());
+  PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + size);
+  PutU16(chunk.data() + TAPE_AT_BLOCK, block);
+  PutU16(chunk.data() + TAPE_AT_FLAGS, flags);
+  if (flags & TAPE_FLAG_EMBEDDED) PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, size);
+  PutU32(chunk.data() + TAPE_AT_STORED, size);
+  std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
+  chunk.insert(chunk.end(), stored.begin(), stored.end());
+  return chunk;
 }
 
 std::string WindowText(HWND window) {

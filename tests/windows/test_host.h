@@ -106,6 +106,10 @@ std::string WindowsPath(const char* unixPath);
 // the PNG file name in the folder the build names for photographs.
 bool PhotographWindow(void* window, const std::string& name);
 
+// A snapshot's TAPE chunk at block for a .tap file: stored is the file's path
+// ended by 0, or with TAPE_FLAG_EMBEDDED the file itself.
+std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored);
+
 // A window's text, read back through WM_GETTEXT.
 std::string WindowText(HWND window);
 // Real input through SendInput, for modal boxes and dialogs that run their

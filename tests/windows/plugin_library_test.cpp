@@ -45,18 +45,12 @@ class PluginLibrary : public ::testing::Test {
   FakeMediaHost mediaHost;
 };
 
-// The DLL's own string table and icons, not the program's.
+// The DLL's own string table and icons, not the program's (the open-file
+// dialog's filter in the windows' checks is the DLL's too).
 TEST_F(PluginLibrary, TextsAndIconsComeFromItsResources) {
-  char text[128] = {};
-  ASSERT_EQ(RESULT_OK, media->GetFilterText(1, text, sizeof text));
-  EXPECT_STREQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", text);
   CreateTypeInfo info;
   ASSERT_EQ(RESULT_OK, media->GetCreateType(0, &info));
   EXPECT_STREQ("Audio cassette file (.tzx)", info.name);
-  EXPECT_STREQ(
-      "Virtual audio cassette to save your programs and data to.\n\nLess well supported by other emulators than TAP "
-      "files.\n\nKestrelix's preferred tape format.",
-      info.description);
   EXPECT_NE(0u, info.icon);
   DestroyIcon(reinterpret_cast<HICON>(static_cast<std::uintptr_t>(info.icon)));
 }

@@ -1,23 +1,32 @@
-// The plug-in's windows in a real Windows host: the recorder window, the
-// options page in a real property sheet, the message and program-choice
-// dialogs of a playing tape, and the question about a snapshot's gone tape,
-// driven by real input, read back through the controls' own messages, and
-// photographed once each.
+// The built reelbox.dll in a real Windows host: its windows (the recorder
+// window, the options page in a real property sheet, the message and
+// program-choice dialogs of a playing tape, the question about a snapshot's
+// gone tape, the box about a failed write) driven by real input, read back
+// through the controls' own messages and photographed once each; its own
+// resources, the tape files it holds, and an embedded tape taken out into the
+// local application data.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <dlgs.h>  // these three need windows.h first
+#include <dlgs.h>
+#include <shlobj.h>  // these four need windows.h first
 // clang-format on
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <tuple>
 #include <vector>
 
+#include "platform/system_error.h"
+#include "snapshot/tape_chunk.h"
+#include "tape/tap_reader.h"
+#include "ui/recorded_blocks_writer.h"
 #include "unit/fake_host_objects.h"
 #include "unit/tape_files.h"
 #include "unit/tzx_builder.h"
@@ -34,6 +43,8 @@ constexpr UINT TRANSPORT[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006};
 constexpr int APPLY_BUTTON = 0x3021;  // the property sheet's Apply button
 constexpr const char* KEY = "Plugins\\Reelbox";
 constexpr const char* MESSAGE_TITLE = "Reelbox Message - Kestrelix";
+const std::string TAP = WindowsPath(REELBOX_SHARED_TAPES "/rom-loaded/rustzx-simple_tape.tap");
+const std::string TZX = WindowsPath(REELBOX_SHARED_TAPES "/47loader/simple-demo.tzx");
 
 std::string StatusText(HWND status, int part) {
   char text[256] = "";
@@ -76,6 +87,13 @@ class PluginWindows : public ::testing::Test {
     ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
     RunFrame();  // the window's settings reach the deck at a frame start
   }
+  // The library alone, for the checks that need no window; skipped without the shared tapes.
+  void LoadLibraryOnly() {
+    if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+    ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
+    compression.AddRef();
+    mediaHost.compression = &compression;
+  }
   void TearDown() override {
     if (host.Device() != nullptr) host.Device()->Detach();
   }
@@ -110,6 +128,8 @@ class PluginWindows : public ::testing::Test {
 
   ScratchFolder scratch;  // outlasts the host, which holds its tapes
   WindowsTestHost host;
+  FakeCompressionService compression;
+  FakeMediaHost mediaHost;
 };
 
 TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
@@ -121,8 +141,10 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   ASSERT_TRUE(options && list && transport && status);
 
   // The menu item and F6 show the window; the host's button and menu follow.
-  const std::uint32_t menuCommand = host.CommandWithText("&Cassette Recorder\tF6");
-  ASSERT_NE(0u, menuCommand);
+  char menuText[64] = "";
+  GetMenuStringA(host.ToolsMenu(), 0, menuText, sizeof menuText, MF_BYPOSITION);
+  EXPECT_STREQ("&Cassette Recorder\tF6", menuText);
+  const UINT menuCommand = GetMenuItemID(host.ToolsMenu(), 0);
   EXPECT_FALSE(IsWindowVisible(window));
   host.PressKey(VK_F6);
   EXPECT_TRUE(IsWindowVisible(window));
@@ -451,6 +473,116 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   // Without a window manager, Wine leaves the owner above the recorder once the modal dialogs close.
   SetWindowPos(GetParent(list), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   EXPECT_TRUE(host.Screenshot("browse-for-tape-opened.png"));
+}
+
+// While a tape is in, its file is mapped and the system keeps it as it was
+// read: it cannot be replaced or rewritten, nor deleted (Windows refuses; Wine
+// marks it and deletes it once the tape goes out). Files it cannot read leave
+// the host untold. Its texts and icons are the DLL's own, not the program's.
+TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
+  LoadLibraryOnly();
+  CreateTypeInfo info;
+  ASSERT_EQ(RESULT_OK, host.Media()->GetCreateType(0, &info));
+  EXPECT_STREQ("Audio cassette file (.tzx)", info.name);
+  EXPECT_TRUE(DestroyIcon(reinterpret_cast<HICON>(static_cast<std::uintptr_t>(info.icon))));
+  const std::string held = scratch.Write("held.tzx", FileBytes(TZX));
+  const std::string backup = scratch.Write("held.tzx.bak", FileBytes(TZX));
+  EXPECT_EQ(TAPE_E_UNKNOWNTYPE, host.Media()->OpenMedia(backup.c_str(), &mediaHost, 0));
+  EXPECT_EQ(static_cast<HResult>(0x80070002u), host.Media()->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
+  EXPECT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(held.c_str(), &mediaHost, 0));
+  EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.opened);
+
+  EXPECT_FALSE(MoveFileExA(backup.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+  const HANDLE rewrite = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, rewrite);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_USER_MAPPED_FILE), GetLastError());
+  const bool deleted = DeleteFileA(held.c_str()) != 0;
+  EXPECT_TRUE(deleted || GetLastError() == ERROR_ACCESS_DENIED);
+  std::uint8_t port = 0xFF;
+  EXPECT_EQ(RESULT_OK, host.Device()->ReadPort(0xFE, &port));
+  ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  EXPECT_EQ(deleted, GetFileAttributesA(held.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+// A chunk embedding the tape plain at block 1 goes into the prefix's local
+// application-data folder, which is emptied when the plug-in goes.
+TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
+  LoadLibraryOnly();
+  const Bytes tape = FileBytes(TAP);
+  const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
+
+  char base[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)));
+  const std::string folder = std::string(base) + "\\Kestrelix\\Reelbox\\";
+  const auto files = [&folder] {
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+  };
+  ASSERT_EQ(1u, mediaHost.opened.size());
+  const std::string& opened = mediaHost.opened[0];
+  EXPECT_EQ(folder + "~zx", opened.substr(0, folder.size() + 3));
+  EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
+  EXPECT_EQ(tape, FileBytes(opened));
+  EXPECT_EQ(2, files());  // the tape and its name's reservation
+  host.ReleasePlugin();
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+  EXPECT_EQ(0, files());
+}
+
+// A recorded block as the save trap makes it: a standard block with a pause of 1000 ms.
+TapeBlock* RecordedBlock(const Bytes& data) {
+  const Bytes block = StandardBlock(1000, data);
+  return NewOwnedBlock(block.data(), static_cast<std::uint32_t>(block.size()));
+}
+
+// A failed write of recorded blocks: the system's own message box, read back,
+// photographed, and answered with mouse clicks once the file is free again:
+// Retry writes every block, Cancel none.
+TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
+  if (GetSystemMetrics(SM_CXSCREEN) <= 0) GTEST_SKIP() << "no display: run under xvfb-run";
+  const struct {
+    const char* answer;
+    const char* shot;
+    bool written;
+  } cases[] = {{"&Retry", "update-error-box.png", true}, {"Cancel", "update-error-box-cancel.png", false}};
+  const ScratchFolder folder;
+  const Bytes first = TapRecord(DataBlockData(0xFF, 30));
+  const Bytes header = HeaderData(3, "recorded", 300, 32768), data = DataBlockData(0xFF, 300);
+  for (const auto& box : cases) {
+    // A tape of one record, read in (the tape holds the file mapped), then held
+    // open by another program that shares nothing until it lets go.
+    const std::string path = folder.Write("reelbox-record.tap", first);
+    TapeBlockList tape;
+    ASSERT_TRUE(Succeeded(ReadTapFile(tape, path.c_str())));
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    TapeBlock* list = RecordedBlock(header);
+    list->next = RecordedBlock(data);
+
+    DialogSeen seen;
+    bool clicked = false;
+    std::thread person([&] {
+      seen = SeeDialog(nullptr, "Kestrelix", box.shot);
+      CloseHandle(holder);
+      clicked = ClickAway(seen.dialog, ButtonWithText(seen.dialog, box.answer));
+    });
+    WriteRecordedBlocks(RecordingTarget{nullptr, nullptr, nullptr, path.c_str(), &tape, nullptr, nullptr}, &list);
+    person.join();
+
+    char systemText[256];
+    platform::SystemErrorText(ERROR_SHARING_VIOLATION, systemText, sizeof systemText);
+    EXPECT_EQ("Kestrelix cannot update reelbox-record.tap.\n\n" + std::string(systemText), seen.text);
+    EXPECT_EQ((std::vector<std::string>{"&Retry", "Cancel"}), seen.buttons);
+    EXPECT_TRUE(seen.photographed && clicked) << box.answer;
+    EXPECT_EQ(nullptr, list);
+    const Bytes expected = box.written ? Concat({first, TapRecord(header), TapRecord(data)}) : first;
+    EXPECT_EQ(expected, FileBytes(path)) << box.answer;
+    EXPECT_EQ(box.written ? 3 : 1, tape.GetCount()) << box.answer;
+    tape.Clear();
+  }
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 // clang-format on
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "snapshot/tape_chunk.h"
 
@@ -18,8 +20,6 @@ constexpr const char* MAIN_CLASS = "ReelboxTestHost";
 constexpr int MAIN_WIDTH = 640;
 constexpr int MAIN_HEIGHT = 480;
 constexpr UINT MENU_TOOLS_FIRST = 40000;
-
-using CreateInstanceFunction = HResult(RB_CALL*)(IUnknown* outer, const Guid& riid, void** out);
 
 }  // namespace
 
@@ -138,13 +138,6 @@ bool WindowsTestHost::Screenshot(const std::string& name) {
   return PhotographWindow(main_, name);
 }
 
-std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
-  for (const auto& command : commandTexts_) {
-    if (command.second == text) return command.first;
-  }
-  return 0;
-}
-
 HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
   if (out == nullptr) return RESULT_FAIL;
   *out = nullptr;
@@ -155,21 +148,10 @@ HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
   return RESULT_OK;
 }
 
-HResult WindowsTestHost::GetOptionFlags(std::uint32_t* flags) {
-  *flags = 0;
-  return RESULT_OK;
-}
-
 MessageResult WindowsTestHost::DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
                                              MessageLParam lParam, std::uint32_t* messageState) {
   if (messageState != nullptr) *messageState = 0;
   return ::DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
-}
-
-MessageResult WindowsTestHost::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
-                                             std::uint32_t* messageState) {
-  if (messageState != nullptr) *messageState = 0;
-  return FALSE;
 }
 
 HResult WindowsTestHost::AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) {
@@ -184,12 +166,6 @@ HResult WindowsTestHost::GetStatusBar(WindowHandle* statusBar) {
   return RESULT_OK;
 }
 
-std::uint32_t WindowsTestHost::SetModalState(std::uint32_t modal) {
-  const std::uint32_t previous = modal_;
-  modal_ = modal;
-  return previous;
-}
-
 // An id the caller already holds from this host takes one more accelerator.
 HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
                                     std::uint32_t* commandId) {
@@ -198,7 +174,6 @@ HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32
   if (text != nullptr) {
     AppendMenuA(toolsMenu_, MF_STRING, *commandId, text);
     DrawMenuBar(main_);
-    commandTexts_[*commandId] = text;
   }
   if (accelerator != nullptr) {
     acceleratorList_.push_back(
@@ -288,6 +263,11 @@ std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, co
   std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
   chunk.insert(chunk.end(), stored.begin(), stored.end());
   return chunk;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string WindowText(HWND window) {

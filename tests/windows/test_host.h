@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -50,21 +49,15 @@ class WindowsTestHost final : public host::ShellBase {
   IMediaHandler* Media() const { return media_; }
   ScriptedMachine& Machine() { return machine_; }
   host::SettingsStore& Settings() { return settings_; }
-  // The command id the host gave for a menu text, or 0.
-  std::uint32_t CommandWithText(const std::string& text) const;
 
   // IUnknown: the host lives on the test's stack.
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
   std::uint32_t RB_CALL AddRef() override { return ++references_; }
   std::uint32_t RB_CALL Release() override { return --references_; }
-  HResult RB_CALL GetOptionFlags(std::uint32_t* flags) override;
   MessageResult RB_CALL DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
-                                      MessageLParam lParam, std::uint32_t* messageState) override;
-  MessageResult RB_CALL DefDialogProc(WindowHandle dialog, std::uint32_t message, MessageWParam wParam,
                                       MessageLParam lParam, std::uint32_t* messageState) override;
   HResult RB_CALL AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) override;
   HResult RB_CALL GetStatusBar(WindowHandle* statusBar) override;
-  std::uint32_t RB_CALL SetModalState(std::uint32_t modal) override;
   WindowHandle RB_CALL GetMainWindow() override { return main_; }
   HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
                              const HostAccelerator* accelerator, std::uint32_t* commandId) override;
@@ -88,10 +81,8 @@ class WindowsTestHost final : public host::ShellBase {
   HMENU toolsMenu_ = nullptr;
   HACCEL accelerators_ = nullptr;
   std::vector<ACCEL> acceleratorList_;
-  std::map<std::uint32_t, std::string> commandTexts_;
   std::vector<int> paneWidths_;
   std::uint32_t nextCommandId_ = 40000;
-  std::uint32_t modal_ = 1;
 
   HMODULE library_ = nullptr;
   IMediaHandler* media_ = nullptr;
@@ -110,6 +101,8 @@ bool PhotographWindow(void* window, const std::string& name);
 // ended by 0, or with TAPE_FLAG_EMBEDDED the file itself.
 std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored);
 
+// A file's bytes, as the checks compare them.
+std::vector<std::uint8_t> FileBytes(const std::string& path);
 // A window's text, read back through WM_GETTEXT.
 std::string WindowText(HWND window);
 // Real input through SendInput, for modal boxes and dialogs that run their

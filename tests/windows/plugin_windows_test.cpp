@@ -78,6 +78,8 @@ class PluginWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     if (host.MainWindow() == nullptr) GTEST_SKIP() << "no display for a top-level window: run under xvfb-run";
+    compression.AddRef();
+    mediaHost.compression = &compression;
   }
   void Start() {
     ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
@@ -86,13 +88,6 @@ class PluginWindows : public ::testing::Test {
     host.Machine().registers[REG_PC] = 0x8000;
     ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
     RunFrame();  // the window's settings reach the deck at a frame start
-  }
-  // The library alone, for the checks that need no window; skipped without the shared tapes.
-  void LoadLibraryOnly() {
-    if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
-    ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
-    compression.AddRef();
-    mediaHost.compression = &compression;
   }
   void TearDown() override {
     if (host.Device() != nullptr) host.Device()->Detach();
@@ -185,7 +180,8 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   EXPECT_TRUE(Pressed(transport, ID_PLAY));
   EXPECT_FALSE(Enabled(transport, ID_EJECT));
   EXPECT_EQ(3, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
-  EXPECT_TRUE(host.Screenshot("recorder-playing.png"));
+  host.Pump(200);
+  EXPECT_TRUE(PhotographWindow(host.MainWindow(), "recorder-playing.png"));
   host.ToolWindow()->LockControls(1);
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
   EXPECT_TRUE(Enabled(options, ID_DETAILED_TOC));
@@ -472,7 +468,8 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   EXPECT_EQ(2, SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   // Without a window manager, Wine leaves the owner above the recorder once the modal dialogs close.
   SetWindowPos(GetParent(list), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  EXPECT_TRUE(host.Screenshot("browse-for-tape-opened.png"));
+  host.Pump(200);
+  EXPECT_TRUE(PhotographWindow(host.MainWindow(), "browse-for-tape-opened.png"));
 }
 
 // While a tape is in, its file is mapped and the system keeps it as it was
@@ -480,7 +477,8 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
 // marks it and deletes it once the tape goes out). Files it cannot read leave
 // the host untold. Its texts and icons are the DLL's own, not the program's.
 TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
-  LoadLibraryOnly();
+  if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+  Start();
   CreateTypeInfo info;
   ASSERT_EQ(RESULT_OK, host.Media()->GetCreateType(0, &info));
   EXPECT_STREQ("Audio cassette file (.tzx)", info.name);
@@ -510,7 +508,8 @@ TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
 // A chunk embedding the tape plain at block 1 goes into the prefix's local
 // application-data folder, which is emptied when the plug-in goes.
 TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
-  LoadLibraryOnly();
+  if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+  Start();
   const Bytes tape = FileBytes(TAP);
   const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
   EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
@@ -527,6 +526,8 @@ TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
   EXPECT_EQ(tape, FileBytes(opened));
   EXPECT_EQ(2, files());  // the tape and its name's reservation
+  host.Device()->Detach();
+  DestroyWindow(host.MainWindow());
   host.ReleasePlugin();
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
   EXPECT_EQ(0, files());

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -131,11 +132,6 @@ void WindowsTestHost::Click(HWND control, POINT point) {
   PostMessageA(control, WM_LBUTTONUP, 0, at);
   SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
   Pump(150);
-}
-
-bool WindowsTestHost::Screenshot(const std::string& name) {
-  Pump(200);
-  return PhotographWindow(main_, name);
 }
 
 HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
@@ -356,14 +352,10 @@ bool PhotographWindow(void* window, const std::string& name) {
   ULONG_PTR token = 0;
   bool saved = false;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
-    CreateDirectoryA(WindowsPath(REELBOX_SCREENSHOTS_DIR).c_str(), nullptr);
-    const std::string path = WindowsPath(REELBOX_SCREENSHOTS_DIR) + "\\" + name;
-    wchar_t file[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, file, MAX_PATH);
+    const std::filesystem::path folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
+    CreateDirectoryW(folder.c_str(), nullptr);
     const CLSID pngEncoder{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-    Gdiplus::Bitmap* image = Gdiplus::Bitmap::FromHBITMAP(bitmap, nullptr);
-    saved = image != nullptr && image->Save(file, &pngEncoder, nullptr) == Gdiplus::Ok;
-    delete image;
+    saved = Gdiplus::Bitmap(bitmap, nullptr).Save((folder / name).c_str(), &pngEncoder, nullptr) == Gdiplus::Ok;
     Gdiplus::GdiplusShutdown(token);
   }
   DeleteObject(bitmap);

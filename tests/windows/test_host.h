@@ -38,8 +38,6 @@ class WindowsTestHost final : public host::ShellBase {
   // table, and left clicks at a point of a control's client area.
   void PressKey(WORD virtualKey);
   void Click(HWND control, POINT point);
-  // Photographs the main window and whatever stands over it (see below).
-  bool Screenshot(const std::string& name);
 
   HWND MainWindow() const { return main_; }
   HWND Toolbar() const { return toolbar_; }

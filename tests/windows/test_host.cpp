@@ -7,6 +7,7 @@
 #include <gdiplus.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -26,9 +27,7 @@ constexpr UINT MENU_TOOLS_FIRST = 40000;
 
 std::string WindowsPath(const char* unixPath) {
   std::string path = std::string("Z:") + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
 

@@ -30,21 +30,9 @@ HResult HostShell::QueryInterface(const Guid& riid, void** out) {
   return QueryWithRegistry(this, registry_, riid, out);
 }
 
-HResult HostShell::GetOptionFlags(std::uint32_t* flags) {
-  if (flags == nullptr) return RESULT_FAIL;
-  *flags = optionFlags_;
-  return RESULT_OK;
-}
-
 // The host handles nothing itself on its plug-ins' behalf: every message is
 // left to the window's own defaults.
 MessageResult HostShell::DefWindowProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
-                                       std::uint32_t* messageState) {
-  if (messageState != nullptr) *messageState = 0;
-  return 0;
-}
-
-MessageResult HostShell::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
                                        std::uint32_t* messageState) {
   if (messageState != nullptr) *messageState = 0;
   return 0;
@@ -61,12 +49,6 @@ HResult HostShell::GetStatusBar(WindowHandle* statusBar) {
   if (statusBar == nullptr) return RESULT_FAIL;
   *statusBar = statusBar_;
   return RESULT_OK;
-}
-
-std::uint32_t HostShell::SetModalState(std::uint32_t modal) {
-  const std::uint32_t previous = modal_;
-  modal_ = modal;
-  return previous;
 }
 
 // A command id the caller already holds from this host takes one more

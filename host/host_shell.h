@@ -44,14 +44,10 @@ class HostShell final : public ShellBase {
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
   std::uint32_t RB_CALL AddRef() override { return refs_.Add(); }
   std::uint32_t RB_CALL Release() override { return refs_.Drop(); }
-  HResult RB_CALL GetOptionFlags(std::uint32_t* flags) override;
   MessageResult RB_CALL DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
-                                      MessageLParam lParam, std::uint32_t* messageState) override;
-  MessageResult RB_CALL DefDialogProc(WindowHandle dialog, std::uint32_t message, MessageWParam wParam,
                                       MessageLParam lParam, std::uint32_t* messageState) override;
   HResult RB_CALL AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) override;
   HResult RB_CALL GetStatusBar(WindowHandle* statusBar) override;
-  std::uint32_t RB_CALL SetModalState(std::uint32_t modal) override;
   WindowHandle RB_CALL GetMainWindow() override { return mainWindow_; }
   HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
                              const HostAccelerator* accelerator, std::uint32_t* commandId) override;
@@ -61,8 +57,6 @@ class HostShell final : public ShellBase {
   HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) override;
   HResult RB_CALL PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) override;
 
-  // Bit 0: Ctrl-key accelerators.
-  void SetOptionFlags(std::uint32_t flags) { optionFlags_ = flags; }
   // Destroys the main window and with it every window parented to it.
   void DestroyWindows();
 
@@ -74,7 +68,6 @@ class HostShell final : public ShellBase {
   WindowHandle MenuBar() const { return menu_; }
   const std::vector<ToolbarButton>& ToolbarButtons() const { return toolbarButtons_; }
   const std::vector<std::int32_t>& StatusPanes() const { return statusPanes_; }
-  std::uint32_t ModalState() const { return modal_; }
   std::uint32_t References() const { return refs_.Count(); }
   std::int32_t ToolWindowLeft() const { return toolLeft_; }
   std::int32_t ToolWindowTop() const { return toolTop_; }
@@ -85,8 +78,6 @@ class HostShell final : public ShellBase {
   WindowHandle mainWindow_ = nullptr;
   WindowHandle statusBar_ = nullptr;
   WindowHandle toolbar_ = nullptr;
-  std::uint32_t optionFlags_ = 0;
-  std::uint32_t modal_ = 1;
   std::uint32_t nextCommandId_ = 40000;
   std::vector<HostCommand> commands_;
   WindowHandle menu_ = nullptr;

@@ -1,5 +1,6 @@
 // What every host shell shares, the reference host's and the Windows checks':
-// the slots no plug-in calls, and the settings, kept in a SettingsStore.
+// the slots no plug-in calls, the settings, kept in a SettingsStore, the
+// option flags, the modal state, and dialogs left to their own defaults.
 #pragma once
 
 #include <cstring>
@@ -38,6 +39,22 @@ class ShellBase : public IHostShell {
   HResult RB_CALL ShellSlot32() override { return RESULT_NOTIMPL; }
   HResult RB_CALL ShellSlot36() override { return RESULT_NOTIMPL; }
 
+  HResult RB_CALL GetOptionFlags(std::uint32_t* flags) override {
+    if (flags == nullptr) return RESULT_FAIL;
+    *flags = optionFlags_;
+    return RESULT_OK;
+  }
+  MessageResult RB_CALL DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
+                                      std::uint32_t* messageState) override {
+    if (messageState != nullptr) *messageState = 0;
+    return 0;
+  }
+  std::uint32_t RB_CALL SetModalState(std::uint32_t modal) override {
+    const std::uint32_t previous = modal_;
+    modal_ = modal;
+    return previous;
+  }
+
   HResult RB_CALL GetSettingDword(const char* key, const char* name, std::uint32_t* data) override {
     if (key == nullptr || name == nullptr || data == nullptr) return RESULT_FAIL;
     return settings_->GetDword(key, name, data) ? RESULT_OK : RESULT_FAIL;
@@ -64,8 +81,14 @@ class ShellBase : public IHostShell {
     return RESULT_OK;
   }
 
+  // Bit 0: Ctrl-key accelerators.
+  void SetOptionFlags(std::uint32_t flags) { optionFlags_ = flags; }
+  std::uint32_t ModalState() const { return modal_; }
+
  protected:
   SettingsStore* settings_;
+  std::uint32_t optionFlags_ = 0;
+  std::uint32_t modal_ = 1;
 };
 
 }  // namespace reelbox::host

@@ -1,20 +1,34 @@
-// The plug-in's windows in a real Windows host: the recorder window, the
-// options page in a real property sheet, and the message and program-choice
-// dialogs of a playing tape, driven by real input, read back through the
-// controls' own messages, and photographed once each.
+// The built reelbox.dll in a real Windows host: its windows (the recorder
+// window, the options page in a real property sheet, the message and
+// program-choice dialogs of a playing tape, the question about a snapshot's
+// gone tape, the box about a failed write) driven by real input, read back
+// through the controls' own messages and photographed once each; its own
+// resources, the tape files it holds, and an embedded tape taken out into the
+// local application data.
 // clang-format off
 #include <windows.h>
-#include <commctrl.h>  // needs windows.h first
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <shlobj.h>  // these four need windows.h first
 // clang-format on
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "platform/system_error.h"
+#include "snapshot/tape_chunk.h"
+#include "tape/tap_reader.h"
+#include "ui/recorded_blocks_writer.h"
+#include "unit/fake_host_objects.h"
+#include "unit/tape_files.h"
 #include "unit/tzx_builder.h"
 #include "windows/test_host.h"
 
@@ -29,6 +43,8 @@ constexpr UINT TRANSPORT[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006};
 constexpr int APPLY_BUTTON = 0x3021;  // the property sheet's Apply button
 constexpr const char* KEY = "Plugins\\Reelbox";
 constexpr const char* MESSAGE_TITLE = "Reelbox Message - Kestrelix";
+const std::string TAP = WindowsPath(REELBOX_SHARED_TAPES "/rom-loaded/rustzx-simple_tape.tap");
+const std::string TZX = WindowsPath(REELBOX_SHARED_TAPES "/47loader/simple-demo.tzx");
 
 std::string StatusText(HWND status, int part) {
   char text[256] = "";
@@ -55,19 +71,6 @@ POINT ButtonCentre(HWND toolbar, UINT command) {
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-std::string WriteTape(const char* name, const std::vector<Bytes>& blocks) {
-  Bytes tzx = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
-  for (const Bytes& block : blocks) tzx.insert(tzx.end(), block.begin(), block.end());
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  const std::string path = std::string(folder) + name + std::to_string(GetCurrentProcessId()) + ".tzx";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return {};
-  std::fwrite(tzx.data(), 1, tzx.size(), file);
-  std::fclose(file);
-  return path;
-}
-
 // The host with the plug-in's window and device; frames run on this thread
 // between passes of the message loop, the machine in a loader's edge loop
 // that reads the port every 100 T-states, so that a playing tape goes on.
@@ -75,6 +78,8 @@ class PluginWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     if (host.MainWindow() == nullptr) GTEST_SKIP() << "no display for a top-level window: run under xvfb-run";
+    compression.AddRef();
+    mediaHost.compression = &compression;
   }
   void Start() {
     ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
@@ -82,11 +87,10 @@ class PluginWindows : public ::testing::Test {
     host.Machine().Poke(0x8000, {0xA9, 0xE6, 0x20, 0x28});  // XOR C; AND 0x20; JR Z
     host.Machine().registers[REG_PC] = 0x8000;
     ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
-    attached = true;
     RunFrame();  // the window's settings reach the deck at a frame start
   }
   void TearDown() override {
-    if (attached) host.Device()->Detach();
+    if (host.Device() != nullptr) host.Device()->Detach();
   }
   void RunFrame() {
     ScriptedMachine& machine = host.Machine();
@@ -117,8 +121,10 @@ class PluginWindows : public ::testing::Test {
     return found;
   }
 
+  ScratchFolder scratch;  // outlasts the host, which holds its tapes
   WindowsTestHost host;
-  bool attached = false;
+  FakeCompressionService compression;
+  FakeMediaHost mediaHost;
 };
 
 TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
@@ -130,8 +136,10 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   ASSERT_TRUE(options && list && transport && status);
 
   // The menu item and F6 show the window; the host's button and menu follow.
-  const std::uint32_t menuCommand = host.CommandWithText("&Cassette Recorder\tF6");
-  ASSERT_NE(0u, menuCommand);
+  char menuText[64] = "";
+  GetMenuStringA(host.ToolsMenu(), 0, menuText, sizeof menuText, MF_BYPOSITION);
+  EXPECT_STREQ("&Cassette Recorder\tF6", menuText);
+  const UINT menuCommand = GetMenuItemID(host.ToolsMenu(), 0);
   EXPECT_FALSE(IsWindowVisible(window));
   host.PressKey(VK_F6);
   EXPECT_TRUE(IsWindowVisible(window));
@@ -144,13 +152,12 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
 
   // A program header and its data, a group, a loop and a pause, and a stop.
   const Bytes tone = PureTone(2168, 0xFFFF);  // the deck stays here a while
-  const std::string tape = WriteTape(
-      "recorder_",
-      {StandardBlock(1000, RomData(0, {0, 'r', 'e', 'e', 'l', 'b', 'o', 'x', ' ', ' ', ' ', 5, 0, 10, 0, 5, 0})),
-       StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone, GroupEnd(), LoopStart(2),
-       tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)});
+  const std::string tape = scratch.Write(
+      "recorder.tzx", Concat({TzxHeader(), StandardBlock(1000, HeaderData(0, "reelbox", 5, 10, 5)),
+                              StandardBlock(1000, RomData(0xFF, {0, 10, 1, 0, 0xEA})), GroupStart("Intro"), tone,
+                              GroupEnd(), LoopStart(2), tone, LoopEnd(), PauseBlock(1000), PauseBlock(0)}));
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
-  EXPECT_EQ(0u, WindowText(window).find("recorder_"));
+  EXPECT_EQ("recorder.tzx - Cassette Recorder", WindowText(window));
   EXPECT_EQ((std::vector<std::string>{"Program: reelbox    LINE 10", "Normal Data Block (5 bytes)", "[ Group: Intro ]",
                                       "Pure Tone (65535 pulses)", "[ Stop The Tape ]"}),
             Rows(list));
@@ -173,7 +180,8 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   EXPECT_TRUE(Pressed(transport, ID_PLAY));
   EXPECT_FALSE(Enabled(transport, ID_EJECT));
   EXPECT_EQ(3, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
-  EXPECT_TRUE(host.Screenshot(ScreenshotPath("recorder-playing.png")));
+  host.Pump(200);
+  EXPECT_TRUE(PhotographWindow(host.MainWindow(), "recorder-playing.png"));
   host.ToolWindow()->LockControls(1);
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
   EXPECT_TRUE(Enabled(options, ID_DETAILED_TOC));
@@ -187,19 +195,12 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
     EXPECT_EQ(shown, IsWindowVisible(window) != FALSE);
     EXPECT_EQ(shown, Pressed(host.Toolbar(), menuCommand));
   }
-  DeleteFileA(tape.c_str());
 }
 
 // The host's settings dialog as its pages see it: help requests are noted
 // with the help id the table gives for the control.
-class HelpSheet final : public IOptionsSheet {
+class HelpSheet final : public CountedFake<IOptionsSheet> {
  public:
-  HResult RB_CALL QueryInterface(const Guid&, void** out) override {
-    *out = nullptr;
-    return RESULT_NOINTERFACE;
-  }
-  std::uint32_t RB_CALL AddRef() override { return 2; }
-  std::uint32_t RB_CALL Release() override { return 1; }
   HResult RB_CALL SheetSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot5() override { return RESULT_NOTIMPL; }
@@ -268,58 +269,55 @@ std::vector<bool> OptionButtonsPressed() {
   return pressed;
 }
 
+// The page's buttons against one stage of PAGE_BUTTONS.
+void ExpectButtons(HWND page, int stage) {
+  for (const auto& button : PAGE_BUTTONS) {
+    HWND control = GetDlgItem(page, button.id);
+    EXPECT_EQ(button.text, WindowText(control));
+    EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
+                                        (IsWindowEnabled(control) ? "E" : "d"))
+        << button.text << " at stage " << stage;
+  }
+}
+
 TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   host.Settings().SetDword(KEY, "Edge Detection", 0);
   host.Settings().SetDword(KEY, "Loud Tones", 1);
   Start();
   HelpSheet help;
-  for (int stage = 0; stage < 3; stage += 2) {
-    const auto [sheet, page] = OpenSheet(host, &help);
-    ASSERT_NE(nullptr, page);
-    for (const auto& button : PAGE_BUTTONS) {
-      HWND control = GetDlgItem(page, button.id);
-      EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
-                                          (IsWindowEnabled(control) ? "E" : "d"))
-          << button.text << " at stage " << stage;
-      EXPECT_EQ(button.text, WindowText(control));
-    }
-    if (stage == 2) {  // a new page shows what the deck and the window now hold
-      DestroyWindow(sheet);
-      break;
-    }
-    char caption[64] = {};
-    TCITEMA tab = {};
-    tab.mask = TCIF_TEXT;
-    tab.pszText = caption;
-    tab.cchTextMax = sizeof caption;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
-    EXPECT_STREQ("Cassette Recorder", caption);
-    EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
-    EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
-    EXPECT_TRUE(PhotographWindow(sheet, ScreenshotPath("options_page.png")));
-    // F1 over a control asks the host for that control's topic.
-    HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
-    for (int id : {1014, 1009}) {
-      request.hItemHandle = GetDlgItem(page, id);
-      SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
-    }
-    EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
-              help.requests);
-    EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
-    for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
-    for (const auto& button : PAGE_BUTTONS) {
-      HWND control = GetDlgItem(page, button.id);
-      EXPECT_EQ(button.states[1], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
-                                      (IsWindowEnabled(control) ? "E" : "d"))
-          << button.text << " after the clicks";
-    }
-    ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
-    SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
-    host.Pump(50);
-    EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
-    DestroyWindow(sheet);
-    host.Pump(50);
+  auto [sheet, page] = OpenSheet(host, &help);
+  ASSERT_NE(nullptr, page);
+  ExpectButtons(page, 0);
+  char caption[64] = {};
+  TCITEMA tab = {TCIF_TEXT, 0, 0, caption, sizeof caption, 0, 0};
+  SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+  EXPECT_STREQ("Cassette Recorder", caption);
+  EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
+  EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
+  EXPECT_TRUE(PhotographWindow(sheet, "options_page.png"));
+  // F1 over a control asks the host for that control's topic.
+  HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
+  for (int id : {1014, 1009}) {
+    request.hItemHandle = GetDlgItem(page, id);
+    SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
   }
+  EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
+            help.requests);
+
+  EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
+  for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+  ExpectButtons(page, 1);
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(sheet, APPLY_BUTTON)));
+  SendMessageA(GetDlgItem(sheet, APPLY_BUTTON), BM_CLICK, 0, 0);
+  host.Pump(50);
+  EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
+  DestroyWindow(sheet);
+  // A new page shows what the deck and the window now hold.
+  std::tie(sheet, page) = OpenSheet(host, &help);
+  ASSERT_NE(nullptr, page);
+  ExpectButtons(page, 2);
+  DestroyWindow(sheet);
+
   DestroyWindow(host.MainWindow());  // the recorder window writes its settings
   for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {
     std::uint32_t value = 1;
@@ -340,30 +338,24 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
     choices.insert(choices.end(), text.begin(), text.end());
   }
   choices[1] = static_cast<std::uint8_t>(choices.size() - 3);
-  const std::string tape = WriteTape(
-      "dialogs_", {tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone, choices,
-                   MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)});
+  const std::string tape = scratch.Write(
+      "dialogs.tzx",
+      Concat({TzxHeader(), tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone,
+              choices, MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)}));
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
   // The person at the program-choice dialog, on another thread, there before
   // the tape reaches it.
-  std::atomic<bool> done{false};
+  DialogSeen choice;
   std::vector<std::string> entries;
-  std::string title;
   int selected = -1;
-  bool photographed = false;
   std::thread person([&] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 3000 && dialog == nullptr; ++i, Sleep(10)) dialog = FindWindowA("#32770", "Kestrelix");
-    if (dialog == nullptr) return;
-    Sleep(200);
-    HWND list = GetDlgItem(dialog, 1005);
+    choice = SeeDialog(host.MainWindow(), "Kestrelix", "program_choice_dialog.png");
+    HWND list = GetDlgItem(choice.dialog, 1005);
     char text[64];
     for (LRESULT i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
       SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
       entries.push_back(text);
     }
-    title = WindowText(dialog);
-    photographed = PhotographWindow(dialog, ScreenshotPath("program_choice_dialog.png"));
     RECT item;
     SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
@@ -371,8 +363,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
     PostMessageA(list, WM_LBUTTONUP, 0, at);
     Sleep(200);
     selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    done = true;
+    PostMessageA(GetDlgItem(choice.dialog, IDOK), BM_CLICK, 0, 0);
   });
   host.PressKey(VK_F7);
   HWND first = WaitForMessage("Reelbox\r\nmessage test");
@@ -384,7 +375,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   // it owns (Windows keeps owned windows above): the user clicks the message.
   SetForegroundWindow(first);
   host.Pump(100);
-  EXPECT_TRUE(PhotographWindow(first, ScreenshotPath("message_dialog.png")));
+  EXPECT_TRUE(PhotographWindow(first, "message_dialog.png"));
 
   HWND second = WaitForMessage("Stays open");
   EXPECT_NE(nullptr, second);
@@ -397,15 +388,202 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   SendMessageA(second, WM_CLOSE, 0, 0);
   host.Pump(50);
   EXPECT_FALSE(IsWindow(second));
-  ASSERT_TRUE(done);
+  EXPECT_TRUE(choice.photographed);
   EXPECT_EQ((std::vector<std::string>{"Side A", "Side B: the sequel"}), entries);
-  EXPECT_EQ("Kestrelix", title);
   EXPECT_EQ(1, selected);
-  EXPECT_TRUE(photographed);
   ASSERT_NE(nullptr, chosen);
   EXPECT_EQ(nullptr, WaitForMessage("Loading side A"));
   DestroyWindow(chosen);
-  DeleteFileA(tape.c_str());
+}
+
+// A snapshot whose linked tape has gone: the question and the system's
+// open-file dialog, answered with real mouse and key input.
+// What the person saw and did.
+struct Browse {
+  DialogSeen question;
+  bool answered = false;
+  std::string dialogFolder;
+  std::string filter;
+  bool fileChosen = false;
+};
+
+// Runs beside LoadState: answers the question, then (given a file name) types
+// it into the open-file dialog and presses Open.
+void Answer(HWND owner, const char* answer, const char* fileName, const std::string& shots, Browse* seen) {
+  seen->question = SeeDialog(owner, nullptr, (shots + "-question.png").c_str());
+  seen->answered = ClickAway(seen->question.dialog, ButtonWithText(seen->question.dialog, answer));
+  if (fileName == nullptr) return;
+  HWND dialog = SeeDialog(owner, nullptr, (shots + "-open-file.png").c_str(), seen->question.dialog).dialog;
+  char folder[MAX_PATH] = "";
+  SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
+  seen->dialogFolder = folder;
+  seen->filter = WindowText(GetDlgItem(dialog, cmb1));
+  SetForegroundWindow(dialog);
+  ClickWithMouse(GetDlgItem(dialog, cmb13) != nullptr ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1));
+  TypeText(fileName);
+  PhotographWindow(dialog, shots + "-open-file.png");  // with the name typed
+  seen->fileChosen = ClickAway(dialog, GetDlgItem(dialog, IDOK));
+}
+
+TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileChosenInLastFolder) {
+  const std::string folder = scratch.Path().string();
+  const std::string found =
+      scratch.Write("found.tap", Concat({TapRecord(HeaderData(3, "found", 10, 32768)),
+                                         TapRecord(DataBlockData(0xFF, 10)), TapRecord(DataBlockData(0xFF, 20))}));
+  Start();
+  host.PressKey(VK_F6);
+  HWND list = GetDlgItem(FindWindowA("CassetteRecorder", nullptr), 1001);
+  ASSERT_NE(nullptr, list);
+
+  host.SetSettingString("Settings", "Last Folder", folder.c_str());
+  const std::string gone = folder + "\\gone.tap";
+  const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
+  const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
+  FakeMediaHost media;
+
+  Browse declined;
+  std::thread no(Answer, host.MainWindow(), "&No", nullptr, "browse-for-tape-declined", &declined);
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &media, 0));
+  no.join();
+  EXPECT_EQ(question, declined.question.text);
+  EXPECT_TRUE(declined.answered && declined.question.photographed);
+  EXPECT_TRUE(media.opened.empty());
+  EXPECT_EQ(0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+
+  Browse accepted;
+  std::thread yes(Answer, host.MainWindow(), "&Yes", "found.tap", "browse-for-tape", &accepted);
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &media, 0));
+  yes.join();
+  EXPECT_EQ(question, accepted.question.text);
+  EXPECT_TRUE(accepted.answered && accepted.fileChosen);
+  EXPECT_EQ(0, lstrcmpiA(folder.c_str(), accepted.dialogFolder.c_str())) << accepted.dialogFolder;
+  EXPECT_EQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", accepted.filter);
+  ASSERT_EQ(1u, media.opened.size());
+  EXPECT_EQ(0, lstrcmpiA(found.c_str(), media.opened[0].c_str())) << media.opened[0];
+  char remembered[MAX_PATH] = "";
+  host.GetSettingString("Settings", "Last Folder", remembered, sizeof remembered);
+  EXPECT_EQ(0, lstrcmpiA(folder.c_str(), remembered)) << remembered;
+  host.Pump(100);
+  EXPECT_EQ(3, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ(2, SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  // Without a window manager, Wine leaves the owner above the recorder once the modal dialogs close.
+  SetWindowPos(GetParent(list), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  host.Pump(200);
+  EXPECT_TRUE(PhotographWindow(host.MainWindow(), "browse-for-tape-opened.png"));
+}
+
+// While a tape is in, its file is mapped and the system keeps it as it was
+// read: it cannot be replaced or rewritten, nor deleted (Windows refuses; Wine
+// marks it and deletes it once the tape goes out). Files it cannot read leave
+// the host untold. Its texts and icons are the DLL's own, not the program's.
+TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
+  if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+  Start();
+  CreateTypeInfo info;
+  ASSERT_EQ(RESULT_OK, host.Media()->GetCreateType(0, &info));
+  EXPECT_STREQ("Audio cassette file (.tzx)", info.name);
+  EXPECT_TRUE(DestroyIcon(reinterpret_cast<HICON>(static_cast<std::uintptr_t>(info.icon))));
+  const std::string held = scratch.Write("held.tzx", FileBytes(TZX));
+  const std::string backup = scratch.Write("held.tzx.bak", FileBytes(TZX));
+  EXPECT_EQ(TAPE_E_UNKNOWNTYPE, host.Media()->OpenMedia(backup.c_str(), &mediaHost, 0));
+  EXPECT_EQ(static_cast<HResult>(0x80070002u), host.Media()->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
+  EXPECT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(held.c_str(), &mediaHost, 0));
+  EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.opened);
+
+  EXPECT_FALSE(MoveFileExA(backup.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+  const HANDLE rewrite = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, rewrite);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_USER_MAPPED_FILE), GetLastError());
+  const bool deleted = DeleteFileA(held.c_str()) != 0;
+  EXPECT_TRUE(deleted || GetLastError() == ERROR_ACCESS_DENIED);
+  std::uint8_t port = 0xFF;
+  EXPECT_EQ(RESULT_OK, host.Device()->ReadPort(0xFE, &port));
+  ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
+  EXPECT_EQ(deleted, GetFileAttributesA(held.c_str()) == INVALID_FILE_ATTRIBUTES);
+}
+
+// A chunk embedding the tape plain at block 1 goes into the prefix's local
+// application-data folder, which is emptied when the plug-in goes.
+TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
+  if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
+  Start();
+  const Bytes tape = FileBytes(TAP);
+  const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
+
+  char base[MAX_PATH];
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)));
+  const std::string folder = std::string(base) + "\\Kestrelix\\Reelbox\\";
+  const auto files = [&folder] {
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+  };
+  ASSERT_EQ(1u, mediaHost.opened.size());
+  const std::string& opened = mediaHost.opened[0];
+  EXPECT_EQ(folder + "~zx", opened.substr(0, folder.size() + 3));
+  EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
+  EXPECT_EQ(tape, FileBytes(opened));
+  EXPECT_EQ(2, files());  // the tape and its name's reservation
+  host.Device()->Detach();
+  DestroyWindow(host.MainWindow());
+  host.ReleasePlugin();
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+  EXPECT_EQ(0, files());
+}
+
+// A recorded block as the save trap makes it: a standard block with a pause of 1000 ms.
+TapeBlock* RecordedBlock(const Bytes& data) {
+  const Bytes block = StandardBlock(1000, data);
+  return NewOwnedBlock(block.data(), static_cast<std::uint32_t>(block.size()));
+}
+
+// A failed write of recorded blocks: the system's own message box, read back,
+// photographed, and answered with mouse clicks once the file is free again:
+// Retry writes every block, Cancel none.
+TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
+  if (GetSystemMetrics(SM_CXSCREEN) <= 0) GTEST_SKIP() << "no display: run under xvfb-run";
+  const struct {
+    const char* answer;
+    const char* shot;
+    bool written;
+  } cases[] = {{"&Retry", "update-error-box.png", true}, {"Cancel", "update-error-box-cancel.png", false}};
+  const ScratchFolder folder;
+  const Bytes first = TapRecord(DataBlockData(0xFF, 30));
+  const Bytes header = HeaderData(3, "recorded", 300, 32768), data = DataBlockData(0xFF, 300);
+  for (const auto& box : cases) {
+    // A tape of one record, read in (the tape holds the file mapped), then held
+    // open by another program that shares nothing until it lets go.
+    const std::string path = folder.Write("reelbox-record.tap", first);
+    TapeBlockList tape;
+    ASSERT_TRUE(Succeeded(ReadTapFile(tape, path.c_str())));
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    TapeBlock* list = RecordedBlock(header);
+    list->next = RecordedBlock(data);
+
+    DialogSeen seen;
+    bool clicked = false;
+    std::thread person([&] {
+      seen = SeeDialog(nullptr, "Kestrelix", box.shot);
+      CloseHandle(holder);
+      clicked = ClickAway(seen.dialog, ButtonWithText(seen.dialog, box.answer));
+    });
+    WriteRecordedBlocks(RecordingTarget{nullptr, nullptr, nullptr, path.c_str(), &tape, nullptr, nullptr}, &list);
+    person.join();
+
+    char systemText[256];
+    platform::SystemErrorText(ERROR_SHARING_VIOLATION, systemText, sizeof systemText);
+    EXPECT_EQ("Kestrelix cannot update reelbox-record.tap.\n\n" + std::string(systemText), seen.text);
+    EXPECT_EQ((std::vector<std::string>{"&Retry", "Cancel"}), seen.buttons);
+    EXPECT_TRUE(seen.photographed && clicked) << box.answer;
+    EXPECT_EQ(nullptr, list);
+    const Bytes expected = box.written ? Concat({first, TapRecord(header), TapRecord(data)}) : first;
+    EXPECT_EQ(expected, FileBytes(path)) << box.answer;
+    EXPECT_EQ(box.written ? 3 : 1, tape.GetCount()) << box.answer;
+    tape.Clear();
+  }
 }
 
 }  // namespace

@@ -4,9 +4,16 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <gdiplus.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "snapshot/tape_chunk.h"
 
 namespace reelbox::test {
 namespace {
@@ -16,22 +23,12 @@ constexpr int MAIN_WIDTH = 640;
 constexpr int MAIN_HEIGHT = 480;
 constexpr UINT MENU_TOOLS_FIRST = 40000;
 
-using CreateInstanceFunction = HResult(RB_CALL*)(IUnknown* outer, const Guid& riid, void** out);
-
 }  // namespace
 
 std::string WindowsPath(const char* unixPath) {
   std::string path = std::string("Z:") + unixPath;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  std::replace(path.begin(), path.end(), '/', '\\');
   return path;
-}
-
-std::string ScreenshotPath(const char* name) {
-  const std::string folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\" + name;
 }
 
 WindowsTestHost::WindowsTestHost() : ShellBase(&settings_) {
@@ -94,7 +91,7 @@ HResult WindowsTestHost::LoadPlugin(const std::string& dllPath) {
 HResult WindowsTestHost::CreateToolWindow() {
   HResult result = toolWindow_->Create(main_, this);
   if (Failed(result)) return result;
-  toolWindow_->AddMenuItems(optionFlags_ & 1);
+  toolWindow_->AddMenuItems(0);
   result = toolWindow_->AddToolbarButton();
   Pump(50);
   return result;
@@ -136,18 +133,6 @@ void WindowsTestHost::Click(HWND control, POINT point) {
   Pump(150);
 }
 
-bool WindowsTestHost::Screenshot(const std::string& path) {
-  Pump(200);
-  return PhotographWindow(main_, path);
-}
-
-std::uint32_t WindowsTestHost::CommandWithText(const std::string& text) const {
-  for (const auto& command : commandTexts_) {
-    if (command.second == text) return command.first;
-  }
-  return 0;
-}
-
 HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
   if (out == nullptr) return RESULT_FAIL;
   *out = nullptr;
@@ -158,21 +143,10 @@ HResult WindowsTestHost::QueryInterface(const Guid& riid, void** out) {
   return RESULT_OK;
 }
 
-HResult WindowsTestHost::GetOptionFlags(std::uint32_t* flags) {
-  *flags = optionFlags_;
-  return RESULT_OK;
-}
-
 MessageResult WindowsTestHost::DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
                                              MessageLParam lParam, std::uint32_t* messageState) {
   if (messageState != nullptr) *messageState = 0;
   return ::DefWindowProcA(static_cast<HWND>(window), message, wParam, lParam);
-}
-
-MessageResult WindowsTestHost::DefDialogProc(WindowHandle, std::uint32_t, MessageWParam, MessageLParam,
-                                             std::uint32_t* messageState) {
-  if (messageState != nullptr) *messageState = 0;
-  return FALSE;
 }
 
 HResult WindowsTestHost::AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) {
@@ -187,12 +161,6 @@ HResult WindowsTestHost::GetStatusBar(WindowHandle* statusBar) {
   return RESULT_OK;
 }
 
-std::uint32_t WindowsTestHost::SetModalState(std::uint32_t modal) {
-  const std::uint32_t previous = modal_;
-  modal_ = modal;
-  return previous;
-}
-
 // An id the caller already holds from this host takes one more accelerator.
 HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32_t, const HostAccelerator* accelerator,
                                     std::uint32_t* commandId) {
@@ -201,7 +169,6 @@ HResult WindowsTestHost::AddCommand(std::uint32_t, const char* text, std::uint32
   if (text != nullptr) {
     AppendMenuA(toolsMenu_, MF_STRING, *commandId, text);
     DrawMenuBar(main_);
-    commandTexts_[*commandId] = text;
   }
   if (accelerator != nullptr) {
     acceleratorList_.push_back(
@@ -254,30 +221,13 @@ LRESULT CALLBACK WindowsTestHost::MainProcedure(HWND window, UINT message, WPARA
     host->main_ = window;
   }
   auto* host = reinterpret_cast<WindowsTestHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (host == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
-  return host->OnMainMessage(message, wParam, lParam);
-}
-
-LRESULT WindowsTestHost::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) >= MENU_TOOLS_FIRST && toolWindow_ != nullptr) toolWindow_->OnCommand(LOWORD(wParam));
-      return 0;
-    case WM_INITMENUPOPUP:
-      if (toolWindow_ != nullptr) toolWindow_->UpdateMenu(reinterpret_cast<HMENU>(wParam));
-      return 0;
-    case WM_SIZE:
-      LayoutBars();
-      return 0;
-    case WM_MOVE:
-      if (toolWindow_ != nullptr) toolWindow_->Reposition(0);
-      return 0;
-    case WM_NCDESTROY:
-      main_ = nullptr;
-      return ::DefWindowProcA(main_, message, wParam, lParam);
-    default:
-      return ::DefWindowProcA(main_, message, wParam, lParam);
-  }
+  IToolWindow* tool = host != nullptr ? host->toolWindow_ : nullptr;
+  if (message == WM_COMMAND && LOWORD(wParam) >= MENU_TOOLS_FIRST && tool != nullptr) tool->OnCommand(LOWORD(wParam));
+  if (message == WM_INITMENUPOPUP && tool != nullptr) tool->UpdateMenu(reinterpret_cast<HMENU>(wParam));
+  if (message == WM_MOVE && tool != nullptr) tool->Reposition(0);
+  if (message == WM_SIZE && host != nullptr) host->LayoutBars();
+  if (message == WM_NCDESTROY && host != nullptr) host->main_ = nullptr;
+  return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 void WindowsTestHost::LayoutBars() {
@@ -287,15 +237,32 @@ void WindowsTestHost::LayoutBars() {
   RECT client{};
   GetClientRect(main_, &client);
   // The host's own pane fills what the plug-ins' panes leave.
-  std::vector<int> edges(paneWidths_.size());
+  std::vector<int> edges(paneWidths_.size(), -1);  // the last pane reaches the size grip
   int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
-  for (std::size_t i = paneWidths_.size(); i-- > 1;) {
-    edges[i] = right;
+  for (std::size_t i = edges.size() - 1; i > 0; --i) {
     right -= paneWidths_[i];
+    edges[i - 1] = right;
   }
-  edges[0] = right;
-  if (!edges.empty()) edges.back() = -1;
   SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored) {
+  std::vector<std::uint8_t> chunk(TAPE_CHUNK_HEADER);
+  StartTapeChunk(chunk.data());
+  const auto size = static_cast<std::uint32_t>(stored.size());
+  PutU32(chunk.data() + TAPE_AT_SIZE, TAPE_CHUNK_FIXED + size);
+  PutU16(chunk.data() + TAPE_AT_BLOCK, block);
+  PutU16(chunk.data() + TAPE_AT_FLAGS, flags);
+  if (flags & TAPE_FLAG_EMBEDDED) PutU32(chunk.data() + TAPE_AT_UNCOMPRESSED, size);
+  PutU32(chunk.data() + TAPE_AT_STORED, size);
+  std::memcpy(chunk.data() + TAPE_AT_EXTENSION, "tap", 3);
+  chunk.insert(chunk.end(), stored.begin(), stored.end());
+  return chunk;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string WindowText(HWND window) {
@@ -337,6 +304,61 @@ bool ClickAway(HWND dialog, HWND button) {
   if (!IsWindow(dialog)) return true;
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   return false;
+}
+
+HWND ButtonWithText(HWND dialog, const std::string& text) {
+  for (HWND child = FindWindowExA(dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(dialog, child, "Button", nullptr)) {
+    if (WindowText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip) {
+  DialogSeen seen;
+  for (int i = 0; i < 600 && seen.dialog == nullptr; ++i, Sleep(50)) {
+    for (HWND found = FindWindowExA(nullptr, nullptr, "#32770", title); found != nullptr && seen.dialog == nullptr;
+         found = FindWindowExA(nullptr, found, "#32770", title)) {
+      if (found != skip && IsWindowVisible(found) && GetWindow(found, GW_OWNER) == owner) seen.dialog = found;
+    }
+  }
+  if (seen.dialog == nullptr) return seen;
+  Sleep(300);  // painted
+  seen.text = WindowText(GetDlgItem(seen.dialog, 0xFFFF));
+  for (HWND child = FindWindowExA(seen.dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(seen.dialog, child, "Button", nullptr)) {
+    seen.buttons.push_back(WindowText(child));
+  }
+  seen.photographed = PhotographWindow(seen.dialog, shot);
+  return seen;
+}
+
+bool PhotographWindow(void* window, const std::string& name) {
+  RECT area{};
+  GetWindowRect(static_cast<HWND>(window), &area);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  bool saved = false;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+    const std::filesystem::path folder = WindowsPath(REELBOX_SCREENSHOTS_DIR);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const CLSID pngEncoder{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    saved = Gdiplus::Bitmap(bitmap, nullptr).Save((folder / name).c_str(), &pngEncoder, nullptr) == Gdiplus::Ok;
+    Gdiplus::GdiplusShutdown(token);
+  }
+  DeleteObject(bitmap);
+  return saved;
 }
 
 }  // namespace reelbox::test

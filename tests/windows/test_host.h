@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -39,35 +38,24 @@ class WindowsTestHost final : public host::ShellBase {
   // table, and left clicks at a point of a control's client area.
   void PressKey(WORD virtualKey);
   void Click(HWND control, POINT point);
-  // Writes the screen rectangle covering the main window and its tool
-  // windows as a PNG file.
-  bool Screenshot(const std::string& path);
 
   HWND MainWindow() const { return main_; }
   HWND Toolbar() const { return toolbar_; }
-  HWND StatusBar() const { return status_; }
   HMENU ToolsMenu() const { return toolsMenu_; }
   IToolWindow* ToolWindow() const { return toolWindow_; }
   IDevice* Device() const { return device_; }
   IMediaHandler* Media() const { return media_; }
   ScriptedMachine& Machine() { return machine_; }
-  void SetOptionFlags(std::uint32_t flags) { optionFlags_ = flags; }
   host::SettingsStore& Settings() { return settings_; }
-  // The command id the host gave for a menu text, or 0.
-  std::uint32_t CommandWithText(const std::string& text) const;
 
   // IUnknown: the host lives on the test's stack.
   HResult RB_CALL QueryInterface(const Guid& riid, void** out) override;
   std::uint32_t RB_CALL AddRef() override { return ++references_; }
   std::uint32_t RB_CALL Release() override { return --references_; }
-  HResult RB_CALL GetOptionFlags(std::uint32_t* flags) override;
   MessageResult RB_CALL DefWindowProc(WindowHandle window, std::uint32_t message, MessageWParam wParam,
-                                      MessageLParam lParam, std::uint32_t* messageState) override;
-  MessageResult RB_CALL DefDialogProc(WindowHandle dialog, std::uint32_t message, MessageWParam wParam,
                                       MessageLParam lParam, std::uint32_t* messageState) override;
   HResult RB_CALL AddStatusPane(std::int32_t width, std::uint32_t* paneIndex) override;
   HResult RB_CALL GetStatusBar(WindowHandle* statusBar) override;
-  std::uint32_t RB_CALL SetModalState(std::uint32_t modal) override;
   WindowHandle RB_CALL GetMainWindow() override { return main_; }
   HResult RB_CALL AddCommand(std::uint32_t group, const char* text, std::uint32_t flags,
                              const HostAccelerator* accelerator, std::uint32_t* commandId) override;
@@ -79,7 +67,6 @@ class WindowsTestHost final : public host::ShellBase {
 
  private:
   static LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void LayoutBars();
   POINT ClientOrigin() const;
 
@@ -92,11 +79,8 @@ class WindowsTestHost final : public host::ShellBase {
   HMENU toolsMenu_ = nullptr;
   HACCEL accelerators_ = nullptr;
   std::vector<ACCEL> acceleratorList_;
-  std::map<std::uint32_t, std::string> commandTexts_;
   std::vector<int> paneWidths_;
   std::uint32_t nextCommandId_ = 40000;
-  std::uint32_t optionFlags_ = 0;
-  std::uint32_t modal_ = 1;
 
   HMODULE library_ = nullptr;
   IMediaHandler* media_ = nullptr;
@@ -107,11 +91,16 @@ class WindowsTestHost final : public host::ShellBase {
 
 // The build's Unix path as Wine sees it (drive Z:).
 std::string WindowsPath(const char* unixPath);
-// Where the checks put their photographs: the screenshot folder's file name.
-std::string ScreenshotPath(const char* name);
-// The screen under the window (its own pixels and whatever covers it), as a PNG file.
-bool PhotographWindow(void* window, const std::string& path);
+// The screen under the window (its own pixels and whatever covers it), as
+// the PNG file name in the folder the build names for photographs.
+bool PhotographWindow(void* window, const std::string& name);
 
+// A snapshot's TAPE chunk at block for a .tap file: stored is the file's path
+// ended by 0, or with TAPE_FLAG_EMBEDDED the file itself.
+std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored);
+
+// A file's bytes, as the checks compare them.
+std::vector<std::uint8_t> FileBytes(const std::string& path);
 // A window's text, read back through WM_GETTEXT.
 std::string WindowText(HWND window);
 // Real input through SendInput, for modal boxes and dialogs that run their
@@ -121,5 +110,20 @@ void TypeText(const std::string& text);
 // Clicks button until its dialog has gone; a dialog that stays is cancelled,
 // so that a check fails rather than hangs. True when the clicks closed it.
 bool ClickAway(HWND dialog, HWND button);
+// The dialog's button with that text, or null.
+HWND ButtonWithText(HWND dialog, const std::string& text);
+
+// A dialog as the person in front of it sees it: a message box's static text
+// (id 0xFFFF) and its buttons' texts.
+struct DialogSeen {
+  HWND dialog = nullptr;
+  std::string text;
+  std::vector<std::string> buttons;
+  bool photographed = false;
+};
+// Waits (30 s at most) for a visible dialog owned by owner, other than skip,
+// of that title unless it is null; lets it paint, reads it back and
+// photographs it into the screenshot folder as shot.
+DialogSeen SeeDialog(HWND owner, const char* title, const char* shot, HWND skip = nullptr);
 
 }  // namespace reelbox::test

@@ -173,30 +173,34 @@ DemoRun LoadDemo(const std::string& path, const FastOptions& options) {
   return run;
 }
 
-// countdown-demo draws its countdown with interrupts enabled between glued
-// blocks whose leaders are two pulses long. Played at the tape's own speed, on
-// this host (no memory contention) the frame interrupt falls into one of those
-// gaps, the ROM's interrupt routine outlasts the leader and 47loader reports a
-// loading error. With edge detection the gaps fall elsewhere.
+// countdown-demo redraws its counter with interrupts enabled, for about a
+// thousand T-states between blocks whose leaders are two pulses long. When the
+// frame interrupt falls there, the ROM's interrupt routine outlasts the leader
+// and 47loader reports a loading error, as on a Spectrum: with the options off,
+// about a third of the moments within a frame at which Play can be pressed
+// fail. Only its run with every option on is checked.
 class FortySevenLoader : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(FortySevenLoader, LoadsTheSameWithEveryOptionOnAndAllOff) {
+TEST_P(FortySevenLoader, LoadsTheSameInEveryCombinationOfTheOptions) {
   REQUIRE_ROM();
   std::string name = GetParam();
   std::replace(name.begin(), name.end(), '_', '-');
   const std::string path = SharedTape("47loader/" + name + ".tzx");
   REQUIRE_FILE(path);
   const DemoRun fast = LoadDemo(path, ALL_ON);
-  const DemoRun played = LoadDemo(path, ALL_OFF);
-  std::printf("%-16s tape %.2f s all on (%d), %.2f s all off (%d)\n", GetParam(), fast.tapeSeconds, fast.loaded,
-              played.tapeSeconds, played.loaded);
   EXPECT_TRUE(fast.loaded);
-  EXPECT_EQ(name != "countdown-demo", played.loaded);
-  for (std::size_t address = 0x4000; fast.loaded && played.loaded && address < 65536; ++address) {
-    if (fast.TimingOnly(address) || played.TimingOnly(address)) continue;
-    EXPECT_EQ(fast.ram[address], played.ram[address]) << "at " << address;
+  for (std::uint32_t bits = 0; name != "countdown-demo" && bits < 7; ++bits) {
+    const FastOptions options{"", bits >> 2, (bits >> 1) & 1, bits & 1};
+    const DemoRun run = LoadDemo(path, options);
+    SCOPED_TRACE("fast " + std::to_string(options.fastLoad) + ", flash " + std::to_string(options.flashLoad) +
+                 ", edge " + std::to_string(options.edgeDetection));
+    EXPECT_TRUE(run.loaded);
+    for (std::size_t address = 0x4000; run.loaded && address < 65536; ++address) {
+      if (fast.TimingOnly(address) || run.TimingOnly(address)) continue;
+      ASSERT_EQ(fast.ram[address], run.ram[address]) << "at " << address;
+    }
+    EXPECT_LT(fast.tapeSeconds, run.tapeSeconds);
   }
-  EXPECT_LT(fast.tapeSeconds, played.tapeSeconds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Demos, FortySevenLoader,

@@ -3,7 +3,8 @@
 namespace reelbox::host {
 
 HResult MediaHost::QueryInterface(const Guid& riid, void** out) {
-  if (out != nullptr && riid == IID_ICompressionService) {
+  // Without a compression service the registry's answer (no interface) stands.
+  if (out != nullptr && riid == IID_ICompressionService && compression_ != nullptr) {
     compression_->AddRef();
     *out = compression_;
     return RESULT_OK;

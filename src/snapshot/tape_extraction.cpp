@@ -51,11 +51,12 @@ HResult WriteWholeFile(const std::string& path, const std::uint8_t* bytes, std::
 HResult UnpackInto(const TapeChunk& chunk, IMediaHost* media, const std::string& path) {
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[std::size_t{chunk.uncompressedSize} + 1]);
   if (buffer == nullptr) return RESULT_OUTOFMEMORY;
-  HResult result;
-  ICompressionService* service = CompressionServiceOf(media, &result);
-  if (service == nullptr) return result;
+  // A file stored plain needs no compression service.
+  HResult result = RESULT_OK;
+  ICompressionService* service = chunk.Compressed() ? CompressionServiceOf(media, &result) : nullptr;
+  if (Failed(result)) return result;
   result = UnpackStoredData(chunk, service, buffer.get());
-  service->Release();
+  SafeRelease(service);
   if (Failed(result)) return result;
   return WriteWholeFile(path, buffer.get(), chunk.uncompressedSize);
 }

@@ -23,11 +23,12 @@
 #include <tuple>
 #include <vector>
 
+#include "host/media_host.h"
+#include "host/ref_count.h"
 #include "platform/system_error.h"
 #include "snapshot/tape_chunk.h"
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
-#include "unit/fake_host_objects.h"
 #include "unit/tape_files.h"
 #include "unit/tzx_builder.h"
 #include "windows/test_host.h"
@@ -78,8 +79,6 @@ class PluginWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     if (host.MainWindow() == nullptr) GTEST_SKIP() << "no display for a top-level window: run under xvfb-run";
-    compression.AddRef();
-    mediaHost.compression = &compression;
   }
   void Start() {
     ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
@@ -123,8 +122,7 @@ class PluginWindows : public ::testing::Test {
 
   ScratchFolder scratch;  // outlasts the host, which holds its tapes
   WindowsTestHost host;
-  FakeCompressionService compression;
-  FakeMediaHost mediaHost;
+  host::MediaHost mediaHost{nullptr, nullptr, MODEL_48K};
 };
 
 TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
@@ -199,8 +197,13 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
 
 // The host's settings dialog as its pages see it: help requests are noted
 // with the help id the table gives for the control.
-class HelpSheet final : public CountedFake<IOptionsSheet> {
+class HelpSheet final : public IOptionsSheet {
  public:
+  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
+    return host::QueryWithRegistry(this, nullptr, riid, out);
+  }
+  std::uint32_t RB_CALL AddRef() override { return refs.Add(); }
+  std::uint32_t RB_CALL Release() override { return refs.Drop(); }
   HResult RB_CALL SheetSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot5() override { return RESULT_NOTIMPL; }
@@ -218,6 +221,7 @@ class HelpSheet final : public CountedFake<IOptionsSheet> {
     return RESULT_OK;
   }
   std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;  // command, help id
+  host::RefCount refs;
 };
 
 // A button of the page: its text, then its state when the page opens, after
@@ -439,7 +443,7 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   const std::string gone = folder + "\\gone.tap";
   const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
   const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
-  FakeMediaHost media;
+  host::MediaHost media{nullptr, nullptr, MODEL_48K};
 
   Browse declined;
   std::thread no(Answer, host.MainWindow(), "&No", nullptr, "browse-for-tape-declined", &declined);
@@ -447,7 +451,7 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   no.join();
   EXPECT_EQ(question, declined.question.text);
   EXPECT_TRUE(declined.answered && declined.question.photographed);
-  EXPECT_TRUE(media.opened.empty());
+  EXPECT_TRUE(media.OpenedPaths().empty());
   EXPECT_EQ(0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 
   Browse accepted;
@@ -458,8 +462,8 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   EXPECT_TRUE(accepted.answered && accepted.fileChosen);
   EXPECT_EQ(0, lstrcmpiA(folder.c_str(), accepted.dialogFolder.c_str())) << accepted.dialogFolder;
   EXPECT_EQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", accepted.filter);
-  ASSERT_EQ(1u, media.opened.size());
-  EXPECT_EQ(0, lstrcmpiA(found.c_str(), media.opened[0].c_str())) << media.opened[0];
+  ASSERT_EQ(1u, media.OpenedPaths().size());
+  EXPECT_EQ(0, lstrcmpiA(found.c_str(), media.OpenedPaths()[0].c_str())) << media.OpenedPaths()[0];
   char remembered[MAX_PATH] = "";
   host.GetSettingString("Settings", "Last Folder", remembered, sizeof remembered);
   EXPECT_EQ(0, lstrcmpiA(folder.c_str(), remembered)) << remembered;
@@ -489,7 +493,7 @@ TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
   EXPECT_EQ(static_cast<HResult>(0x80070002u), host.Media()->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
   EXPECT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
   ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(held.c_str(), &mediaHost, 0));
-  EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.opened);
+  EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.OpenedPaths());
 
   EXPECT_FALSE(MoveFileExA(backup.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
@@ -520,8 +524,8 @@ TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   const auto files = [&folder] {
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
   };
-  ASSERT_EQ(1u, mediaHost.opened.size());
-  const std::string& opened = mediaHost.opened[0];
+  ASSERT_EQ(1u, mediaHost.OpenedPaths().size());
+  const std::string& opened = mediaHost.OpenedPaths()[0];
   EXPECT_EQ(folder + "~zx", opened.substr(0, folder.size() + 3));
   EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
   EXPECT_EQ(tape, FileBytes(opened));

@@ -81,8 +81,6 @@ TEST(DeckFlow, AnEmptyTapeDoesNotPlay) {
   EXPECT_EQ(DECK_STOPPED, harness.Deck().state);
 }
 
-std::filesystem::path SharedTapes() { return std::filesystem::path(REELBOX_SHARED_TAPES); }
-
 struct SharedCase {
   const char* file;
   std::vector<std::int64_t> pulses;
@@ -130,7 +128,7 @@ TEST(DeckFlow, SharedTzxFilesPlayTheirSignal) {
       {"trailing-pause-block.tzx", trailing},
       {"complete-tzx.tzx", CompleteTzxPulses()},
   };
-  const std::filesystem::path directory = SharedTapes() / "libspectrum";
+  const std::filesystem::path directory = std::filesystem::path(REELBOX_SHARED_TAPES) / "libspectrum";
   if (!std::filesystem::is_directory(directory)) GTEST_SKIP() << "no shared tapes at " << directory;
   for (const SharedCase& sample : cases) {
     DeckHarness harness;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <vector>
 
 #include "contract/com.h"
@@ -27,7 +28,9 @@ struct TapeEvent {
 struct Transition {
   std::int64_t time;   // T-states since the first frame began
   std::uint8_t level;  // 0x40 or 0
+  bool operator==(const Transition& other) const { return time == other.time && level == other.level; }
 };
+inline void PrintTo(const Transition& t, std::ostream* out) { *out << "{" << t.time << ", " << int{t.level} << "}"; }
 
 class DeckHarness {
  public:

@@ -79,7 +79,8 @@ TEST_F(TransportTest, StopDuringAPauseMovesToTheNextBlock) {
   }
 }
 
-TEST_F(TransportTest, StopHandsFullSpeedBackToTheHost) {
+// Play with an argument of 1 arms auto play again after a stop; 0 leaves it off.
+TEST_F(TransportTest, StopHandsFullSpeedBackAndPlayWithArgumentReArmsAutoPlay) {
   harness.Load(LongTones(3));
   harness.Post(CMD_PLAY);
   harness.NextFrame();
@@ -87,13 +88,6 @@ TEST_F(TransportTest, StopHandsFullSpeedBackToTheHost) {
   harness.Post(CMD_STOP);
   harness.NextFrame();
   EXPECT_EQ(0u, harness.machine.fullSpeedCalls.back());
-}
-
-TEST_F(TransportTest, PlayWithArgumentReArmsAutoPlayAfterAStop) {
-  harness.Load(LongTones(3));
-  harness.Post(CMD_PLAY);
-  harness.Post(CMD_STOP);
-  harness.NextFrame();
   EXPECT_EQ(0u, Deck().autoPlayArmed.load());
   harness.Post(CMD_PLAY, 0);
   harness.NextFrame();

@@ -9,10 +9,6 @@
 #include "tape_files.h"
 
 namespace reelbox::test {
-
-inline bool operator==(const Transition& a, const Transition& b) { return a.time == b.time && a.level == b.level; }
-inline void PrintTo(const Transition& t, std::ostream* out) { *out << "{" << t.time << ", " << int{t.level} << "}"; }
-
 namespace {
 
 using Transitions = std::vector<Transition>;

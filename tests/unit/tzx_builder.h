@@ -23,7 +23,7 @@ inline void PutU32(Bytes& bytes, std::uint32_t value) {
   PutU16(bytes, value >> 16);
 }
 inline void Append(Bytes& bytes, const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); }
-inline Bytes Concat(std::initializer_list<Bytes> parts) {
+inline Bytes Concat(const std::vector<Bytes>& parts) {
   Bytes all;
   for (const Bytes& part : parts) Append(all, part);
   return all;

@@ -46,18 +46,11 @@ std::vector<Bytes> EveryBlockKind() {
   return blocks;
 }
 
-// The bytes after a TZX file's header.
-Bytes Body(const std::vector<Bytes>& blocks) {
-  Bytes body;
-  for (const Bytes& block : blocks) Append(body, block);
-  return body;
-}
-
 // A cut anywhere keeps, in place, the blocks that are whole before it; a cut
 // inside the first block leaves no tape.
 TEST(ParseTzx, EveryCutKeepsTheWholeBlocksBeforeItInPlace) {
   const std::vector<Bytes> blocks = EveryBlockKind();
-  const Bytes body = Body(blocks);
+  const Bytes body = Concat(blocks);
   TapeBlockList list;
   for (std::size_t cut = 0; cut <= body.size(); ++cut) {
     // Exactly cut bytes of their own, so a read past them is caught.
@@ -97,7 +90,7 @@ TEST(ParseTzx, StandardOnlyUnlessSpeedOrNameSaysOtherwise) {
   };
   TapeBlockList list;
   for (const auto& c : cases) {
-    const Bytes body = Body(c.blocks);
+    const Bytes body = Concat(c.blocks);
     ASSERT_EQ(RESULT_OK, ParseTzx(list, body.data(), body.size())) << c.name;
     EXPECT_EQ(c.expected, list.standardOnly) << c.name;
   }

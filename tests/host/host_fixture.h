@@ -18,6 +18,7 @@
 #include "host/reference_host.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
+#include "unit/tzx_builder.h"
 
 namespace reelbox::host {
 
@@ -28,7 +29,6 @@ constexpr std::uint16_t SYSVAR_ERR_NR = 0x5C3A;    // 0xFF: report 0, OK
 constexpr std::uint16_t SYSVAR_PROG = 0x5C53;
 constexpr std::uint8_t REPORT_OK = 0xFF;
 
-inline bool RomAvailable() { return std::ifstream(REELBOX_DEFAULT_ROM).good(); }
 inline std::string SharedTape(const std::string& name) { return std::string(REELBOX_SHARED_TAPES) + "/" + name; }
 
 inline HostOptions TestHostOptions() {
@@ -37,13 +37,10 @@ inline HostOptions TestHostOptions() {
   return options;
 }
 
-// Skips the test when the ROM package is not installed.
-#define REQUIRE_ROM()                                                                \
-  do {                                                                               \
-    if (!::reelbox::host::RomAvailable()) GTEST_SKIP() << "no " REELBOX_DEFAULT_ROM; \
-  } while (0)
 #define REQUIRE_FILE(path) \
   if (!std::ifstream(path)) GTEST_SKIP() << "no " << (path)
+// Skips the test when the ROM package is not installed.
+#define REQUIRE_ROM() REQUIRE_FILE(REELBOX_DEFAULT_ROM)
 
 inline Bytes ReadBytes(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -73,13 +70,12 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
 
-  // Writes bytes to name (which may hold sub-folders); the file's path.
+  // Writes bytes to name; the file's path.
   std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::filesystem::path file = PathOf(name);
-    std::filesystem::create_directories(file.parent_path());
+    const std::string file = PathOf(name);
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file.string();
+    return file;
   }
 
  private:
@@ -88,8 +84,7 @@ class ScratchFolder {
 
 // Answers the plug-in's questions for the person while it lives, and notes
 // them: message boxes with messageAnswer (after calling beforeAnswer), a choice
-// with choice, the open-file dialog with fileToChoose (empty: Cancel); a
-// tape's message is shown for its time.
+// with choice; a tape's message is shown for its time.
 struct DialogScript {
   DialogScript() { rb_set_dialog_handler(&Answer, this); }
   ~DialogScript() { rb_set_dialog_handler(nullptr, nullptr); }
@@ -98,10 +93,8 @@ struct DialogScript {
 
   std::intptr_t messageAnswer = platform::ANSWER_NO;
   std::intptr_t choice = -1;
-  std::string fileToChoose;
   std::function<void()> beforeAnswer;
-  // "caption|text", "message <block>:text", "choice <block>:<items>" or
-  // "open:<folder>"
+  // "caption|text", "message <block>:text" or "choice <block>:<items>"
   std::vector<std::string> asked;
 
  private:
@@ -114,11 +107,6 @@ struct DialogScript {
       case RB_DIALOG_CHOICE:
         script->asked.push_back("choice " + std::to_string(dialog->value) + ":" + std::to_string(dialog->itemCount));
         return script->choice;
-      case RB_DIALOG_OPEN_FILE:
-        script->asked.push_back(std::string("open:") + dialog->text);
-        if (script->fileToChoose.empty()) return 0;
-        std::snprintf(dialog->buffer, dialog->bufferSize, "%s", script->fileToChoose.c_str());
-        return 1;
       default:
         script->asked.push_back(std::string(dialog->caption ? dialog->caption : "") + "|" + dialog->text);
         if (script->beforeAnswer) script->beforeAnswer();
@@ -126,19 +114,6 @@ struct DialogScript {
     }
   }
 };
-
-// The records of a TAP image as standard-speed TZX blocks.
-inline Bytes TzxBlocks(const Bytes& tap) {
-  Bytes blocks;
-  for (std::size_t at = 0; at + 2 <= tap.size();) {
-    const std::size_t length = tap[at] | tap[at + 1] << 8;
-    blocks.insert(blocks.end(), {0x10, 0xE8, 0x03});
-    blocks.insert(blocks.end(), tap.begin() + at, tap.begin() + at + 2 + length);
-    at += 2 + length;
-  }
-  return blocks;
-}
-const Bytes TZX_HEADER = {'Z', 'X', 'T', 'a', 'p', 'e', '!', 0x1A, 1, 20};
 
 // The fast-loading options, as the plug-in's settings.
 struct FastOptions {

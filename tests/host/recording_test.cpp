@@ -38,10 +38,8 @@ Bytes RecordsOf(ReferenceHost& host, std::size_t count, bool tzx) {
   Bytes records;
   for (std::size_t i = 0; i < count; ++i) {
     const SaveCall& save = QUICK_SAVES[i];
-    TapImage image;
-    image.AddBlock(save.flag, Bytes(host.Cpu().Memory() + save.start, host.Cpu().Memory() + save.start + save.length));
-    if (tzx) records.insert(records.end(), {0x10, 0xE8, 0x03});
-    records.insert(records.end(), image.Bytes().begin(), image.Bytes().end());
+    const Bytes data = test::RomData(save.flag, MemoryAt(host, save.start, save.length));
+    test::Append(records, tzx ? test::StandardBlock(1000, data) : test::TapRecord(data));
   }
   return records;
 }
@@ -244,7 +242,6 @@ void FreeDisk(const std::string&) {
 
 const FailureCase FAILURE_CASES[] = {
     {"read-only, Retry", MakeReadOnly, MakeWritable, platform::ANSWER_RETRY, 5, "Permission denied"},
-    {"read-only, Cancel", MakeReadOnly, nullptr, platform::ANSWER_CANCEL, 0, "Permission denied"},
     {"vanished, Retry", Remove, Recreate, platform::ANSWER_RETRY, 5, "No such file"},
     {"disk full, Retry", FillDisk, FreeDisk, platform::ANSWER_RETRY, 5, "File too large"},
     {"disk full, Cancel", FillDisk, nullptr, platform::ANSWER_CANCEL, 2, "File too large"},

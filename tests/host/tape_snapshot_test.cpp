@@ -23,19 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TapImage Program(std::size_t length) {
-  TapImage tap;
-  tap.AddProgram("LOADER", Bytes(length, 0x0D), 10);
-  return tap;
-}
 // A program's header and data, then a pause.
-const Bytes THREE_BLOCK_TZX = [] {
-  Bytes tzx = TZX_HEADER;
-  const Bytes blocks = TzxBlocks(Program(2000).Bytes());
-  tzx.insert(tzx.end(), blocks.begin(), blocks.end());
-  tzx.insert(tzx.end(), {0x20, 100, 0});
-  return tzx;
-}();
+const Bytes THREE_BLOCK_TZX =
+    test::Concat({test::TzxHeader(), test::StandardBlock(1000, test::HeaderData(0, "LOADER", 2000, 10, 2000)),
+                  test::StandardBlock(1000, test::RomData(0xFF, Bytes(2000, 0x0D))), test::PauseBlock(100)});
 
 Bytes NoiseBytes(std::size_t count) {
   std::mt19937 random(7);
@@ -277,8 +268,9 @@ TEST_F(TapeSnapshot, HostileChunksAreRefused) {
 // Opening a self-starting tape has the host's .szx handler open the snapshot
 // for the machine and starts the tape, unless something holds auto-load off.
 TEST_F(TapeSnapshot, AutoLoadHandsOverTheMachinesSnapshotAndPlays) {
-  const std::string program = folder.Write("game.tap", Program(30).Bytes());
-  TapImage code, data;
+  TapImage basic, code, data;
+  basic.AddProgram("LOADER", Bytes(30, 0x0D), 10);
+  const std::string program = folder.Write("game.tap", basic.Bytes());
   code.AddCode("SYS", Bytes(0x100), 0x5C00);
   data.AddBlock(0xFF, Bytes(30));
   const std::string codePath = folder.Write("code.tap", code.Bytes());

@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "host/load_session.h"
-#include "host/tap_image.h"
 #include "host_fixture.h"
 #include "in_process_plugin.h"
 #include "loaders/assembled_loader.h"
@@ -36,15 +35,9 @@ Bytes TestData() {
 // A TZX file of one turbo block (0x11) with the ROM's timings and 3220 pilot
 // pulses, 8 bits used in the last byte and a pause of 1000 ms.
 Bytes RomTimedTurboTape(const Bytes& data) {
-  TapImage tap;
-  tap.AddBlock(FLAG, data);
-  Bytes tape = TZX_HEADER;
-  tape.insert(tape.end(),
-              {0x11, 0x78, 0x08, 0x9B, 0x02, 0xDF, 0x02, 0x57, 0x03, 0xAE, 0x06, 0x94, 0x0C, 8, 0xE8, 0x03});
-  tape.insert(tape.end(), tap.Bytes().begin(), tap.Bytes().begin() + 2);
-  tape.push_back(0);
-  tape.insert(tape.end(), tap.Bytes().begin() + 2, tap.Bytes().end());
-  return tape;
+  test::TurboTimings rom;
+  rom.pilotPulses = 3220;
+  return test::Concat({test::TzxHeader(), test::TurboBlock(rom, 8, 1000, test::RomData(FLAG, data))});
 }
 
 struct LoaderRun {

@@ -200,12 +200,11 @@ benchmarks() {
   done < <(find "$dir/bench" -maxdepth 1 -type f -perm -u+x ! -name '*.so*' | sort)
 }
 
-# The aim is tests of at most 0.36 of the code. Until the suites are condensed
-# to it, the limit stands where the ratio stands, so it can only fall.
-readonly TEST_RATIO_LIMIT=${REELBOX_TEST_RATIO_LIMIT:-0.49}
+# Tests stay at most 0.36 of the code.
+readonly TEST_RATIO_LIMIT=${REELBOX_TEST_RATIO_LIMIT:-0.36}
 
 test_ratio() {
-  section "Tests against code (aim 0.36)"
+  section "Tests against code (at most ${TEST_RATIO_LIMIT})"
   if REELBOX_TEST_RATIO_LIMIT=$TEST_RATIO_LIMIT "$SOURCE/scripts/count-test-ratio.sh"; then
     passed=$((passed + 1))
   else

@@ -18,7 +18,7 @@
 #include "host/reference_host.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
-#include "unit/tzx_builder.h"
+#include "unit/tape_builder.h"
 
 namespace reelbox::host {
 

@@ -13,7 +13,7 @@
 #include "contract/com.h"
 #include "scripted_machine.h"
 #include "shell/tape_plugin.h"
-#include "tzx_builder.h"
+#include "tape_builder.h"
 
 namespace reelbox::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/tzx_builder.h"
+#include "unit/tape_builder.h"
 
 namespace reelbox::test {
 namespace {

@@ -30,7 +30,7 @@
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
 #include "unit/tape_files.h"
-#include "unit/tzx_builder.h"
+#include "unit/tape_builder.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {

@@ -12,9 +12,9 @@
 #include <random>
 #include <string>
 
+#include "fuzz/sampled_fuzz_input.h"
 #include "host/compression_service.h"
 #include "tape/csw_reader.h"
-#include "tape/sampled_blocks.h"
 #include "tape/tzx_reader.h"
 #include "tape/wav_reader.h"
 #include "tests/unit/tape_builder.h"
@@ -76,8 +76,9 @@ Bytes TapeLikePulses(std::size_t size) {
   while (pulses.size() < size) {
     for (int i = 0; i < 8064 && pulses.size() < size; ++i) pulses.push_back(27);
     for (int bit = 0; bit < 8 * 6912 && pulses.size() + 1 < size; ++bit) {
-      const auto length = static_cast<std::uint8_t>(((random() & 1) ? 19 : 10) + random() % 3);
-      pulses.insert(pulses.end(), {length, length});
+      const std::uint8_t length = (random() & 1) ? 19 : 10;
+      const auto pulse = static_cast<std::uint8_t>(length + random() % 3);
+      pulses.insert(pulses.end(), {pulse, pulse});
     }
     if (pulses.size() + 5 > size) break;
     Append(pulses, {0, 0x44, 0xAC, 0, 0});
@@ -94,13 +95,9 @@ const TempFile& CswVersion1File() {
 const TempFile& CswVersion2File() {
   static const TempFile file("-v2.csw", [] {
     ICompressionService* service = host::CreateCompressionService();
-    const Bytes pulses = TapeLikePulses(106u << 20);
-    Bytes compressed(pulses.size() + pulses.size() / 100 + 64);
-    auto size = static_cast<std::uint32_t>(compressed.size());
-    service->Compress(pulses.data(), static_cast<std::uint32_t>(pulses.size()), compressed.data(), &size);
+    const Bytes file = Concat({CswVersion2Header(44100, 2), Deflate(*service, TapeLikePulses(106u << 20))});
     service->Release();
-    compressed.resize(size);
-    return Concat({CswVersion2Header(44100, 2), compressed});
+    return file;
   }());
   return file;
 }
@@ -196,19 +193,7 @@ BENCHMARK(WavOpen)->Unit(benchmark::kMillisecond);
 void WavPlaySamples(benchmark::State& state) {
   TapeBlockList list;
   if (Failed(ReadWavFile(list, WavFile().path.c_str()))) state.SkipWithError("read failed");
-  Bytes buffer(4096);
-  for (auto _ : state) {
-    for (std::int32_t i = 0; i < list.GetCount(); ++i) {
-      const TapeBlock* block = list.GetBlock(i);
-      SampledPiece piece;
-      if (!DecodeSampledPiece(*block, &piece)) continue;
-      piece.sampleSource(SAMPLE_SOURCE_OPEN, block->data, nullptr, nullptr);
-      auto count = static_cast<std::uint32_t>(buffer.size());
-      while (piece.sampleSource(SAMPLE_SOURCE_READ, block->data, buffer.data(), &count) == RESULT_OK) {
-        count = static_cast<std::uint32_t>(buffer.size());
-      }
-    }
-  }
+  for (auto _ : state) fuzz::DrainPieces(list);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * (WavFile().size - 44)));
 }
 BENCHMARK(WavPlaySamples)->Unit(benchmark::kMillisecond);

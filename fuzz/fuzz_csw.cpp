@@ -4,34 +4,16 @@
 // temporary file and memory section are exercised without zlib.
 #include <unistd.h>
 
-#include <atomic>
-
+#include "host/ref_count.h"
 #include "sampled_fuzz_input.h"
 #include "tape/csw_reader.h"
 
 namespace reelbox::fuzz {
 namespace {
 
-template <typename Interface>
-class Counted : public Interface {
+class PassThroughReader final : public host::Counted<IInflateReader> {
  public:
-  HResult RB_CALL QueryInterface(const Guid&, void**) override { return RESULT_NOINTERFACE; }
-  std::uint32_t RB_CALL AddRef() override { return ++references_; }
-  std::uint32_t RB_CALL Release() override {
-    const std::uint32_t left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  virtual ~Counted() = default;
-
- private:
-  std::atomic<std::uint32_t> references_{1};
-};
-
-class PassThroughReader final : public Counted<IInflateReader> {
- public:
+  bool IsOwnInterface(const Guid&) const override { return false; }
   PassThroughReader(int fd, std::uint32_t bytes) : fd_(fd), left_(bytes) {}
   HResult RB_CALL Read(void* buffer, std::uint32_t size, std::uint32_t* produced) override {
     const ssize_t got = left_ == 0 ? 0 : ::read(fd_, buffer, size < left_ ? size : left_);
@@ -46,8 +28,9 @@ class PassThroughReader final : public Counted<IInflateReader> {
   std::uint32_t left_;
 };
 
-class PassThroughService final : public Counted<ICompressionService> {
+class PassThroughService final : public host::Counted<ICompressionService> {
  public:
+  bool IsOwnInterface(const Guid&) const override { return false; }
   HResult RB_CALL Decompress(const void*, std::uint32_t, void*, std::uint32_t*) override { return RESULT_NOTIMPL; }
   HResult RB_CALL OpenInflateReader(NativeFileHandle file, std::uint32_t bytes, IInflateReader** reader) override {
     *reader = new PassThroughReader(static_cast<int>(file), bytes);

@@ -1,5 +1,6 @@
-// Shared by the sampled-tape fuzz targets: the input as a file on disk, and a
-// walk that plays every 0xF1 piece's samples through its sample source.
+// Shared by the sampled-tape fuzz targets (and the WAV benchmark): the input as
+// a file on disk, and a walk that plays every 0xF1 piece's samples through its
+// sample source.
 #pragma once
 
 #include <unistd.h>

@@ -3,9 +3,10 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <atomic>
 #include <cerrno>
 #include <new>
+
+#include "host/ref_count.h"
 
 namespace reelbox::host {
 namespace {
@@ -27,35 +28,6 @@ HResult ResultFromZlib(int status) {
       return RESULT_FAIL;
   }
 }
-
-// Reference counting shared by the service and its readers.
-template <typename Interface>
-class Counted : public Interface {
- public:
-  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
-    if (out == nullptr) return RESULT_FAIL;
-    if (riid != IID_IUnknown && !IsOwnInterface(riid)) {
-      *out = nullptr;
-      return RESULT_NOINTERFACE;
-    }
-    AddRef();
-    *out = static_cast<Interface*>(this);
-    return RESULT_OK;
-  }
-  std::uint32_t RB_CALL AddRef() override { return ++references_; }
-  std::uint32_t RB_CALL Release() override {
-    const std::uint32_t left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  virtual ~Counted() = default;
-  virtual bool IsOwnInterface(const Guid& riid) const = 0;
-
- private:
-  std::atomic<std::uint32_t> references_{1};
-};
 
 // Inflates a zlib stream of a known compressed size read from a file
 // descriptor, starting at its current position. The input ending before the

@@ -18,7 +18,7 @@
 #include "host/reference_host.h"
 #include "platform/message_box.h"
 #include "platform/posix/message_service/message_service.h"
-#include "unit/tape_builder.h"
+#include "unit/tape_files.h"
 
 namespace reelbox::host {
 
@@ -42,11 +42,6 @@ inline HostOptions TestHostOptions() {
 // Skips the test when the ROM package is not installed.
 #define REQUIRE_ROM() REQUIRE_FILE(REELBOX_DEFAULT_ROM)
 
-inline Bytes ReadBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 // The TAP's records, each without its length, flag and checksum.
 inline std::vector<Bytes> TapBodies(const Bytes& tap) {
   std::vector<Bytes> records;
@@ -58,29 +53,8 @@ inline std::vector<Bytes> TapBodies(const Bytes& tap) {
   return records;
 }
 
-// A scratch folder that lives as long as the object.
-class ScratchFolder {
- public:
-  ScratchFolder() : path_(mkdtemp(std::string("/tmp/reelbox-test-XXXXXX").data())) {}
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
-
-  // Writes bytes to name; the file's path.
-  std::string Write(const std::string& name, const Bytes& bytes) const {
-    const std::string file = PathOf(name);
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file;
-  }
-
- private:
-  std::string path_;
-};
+using test::ReadBytes;
+using test::ScratchFolder;
 
 // Answers the plug-in's questions for the person while it lives, and notes
 // them: message boxes with messageAnswer (after calling beforeAnswer), a choice

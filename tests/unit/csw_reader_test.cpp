@@ -23,14 +23,6 @@ Pieces PiecesOf(const TapeBlockList& list) {
   return pieces;
 }
 
-Bytes Deflate(ICompressionService& compression, const Bytes& data) {
-  Bytes out(data.size() + data.size() / 100 + 64);
-  auto size = static_cast<std::uint32_t>(out.size());
-  EXPECT_EQ(RESULT_OK, compression.Compress(data.data(), static_cast<std::uint32_t>(data.size()), out.data(), &size));
-  out.resize(size);
-  return out;
-}
-
 Bytes Runs(std::size_t count, std::uint8_t run, const Bytes& then) { return Concat({Bytes(count, run), then}); }
 Bytes LongRun(std::uint32_t samples) {
   Bytes run{0};

@@ -128,7 +128,7 @@ TEST(ReaderRefusals, KeepOrEmptyTheTapeByTheirKind) {
     }
   }
   EXPECT_EQ(ResultFromSystemError(2),
-            ReadTapeFile(list, TapeFormat::Wav, (folder.Path() / "absent.wav").string().c_str(), nullptr));
+            ReadTapeFile(list, TapeFormat::Wav, folder.PathOf("absent.wav").c_str(), nullptr));
   EXPECT_EQ(0, list.GetCount());
 }
 

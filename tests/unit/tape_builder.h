@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "contract/host_interfaces.h"
 #include "tape/tape_block_list.h"
 
 namespace reelbox::test {
@@ -191,6 +192,15 @@ inline Bytes WaveFormatChunk(std::uint16_t tag, std::uint16_t channels, std::uin
 }
 // "RIFF" of form "WAVE" around the given chunks.
 inline Bytes WaveFile(const Bytes& chunks) { return RiffChunk("RIFF", Concat({TextOf("WAVE"), chunks})); }
+
+// data in zlib's stream format, by a compression service; empty if it failed.
+inline Bytes Deflate(ICompressionService& compression, const Bytes& data) {
+  Bytes out(data.size() + data.size() / 100 + 64);
+  auto size = static_cast<std::uint32_t>(out.size());
+  if (Failed(compression.Compress(data.data(), static_cast<std::uint32_t>(data.size()), out.data(), &size))) size = 0;
+  out.resize(size);
+  return out;
+}
 
 inline void AppendBlocks(TapeBlockList& tape, const std::vector<Bytes>& blocks) {
   for (const Bytes& bytes : blocks) tape.Append(NewOwnedBlock(bytes.data(), static_cast<std::uint32_t>(bytes.size())));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -58,6 +59,7 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
+  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
 
   // Writes bytes to name (which may hold sub-folders) and returns the full path.
   std::string Write(const std::string& name, const Bytes& bytes) const {
@@ -73,6 +75,11 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
+
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
 
 // The folder of tapes made by other tools; tests that need it skip without it.
 inline std::filesystem::path SharedTapes() { return std::filesystem::path(REELBOX_SHARED_TAPES); }

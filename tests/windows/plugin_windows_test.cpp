@@ -29,8 +29,8 @@
 #include "snapshot/tape_chunk.h"
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
-#include "unit/tape_files.h"
 #include "unit/tape_builder.h"
+#include "unit/tape_files.h"
 #include "windows/test_host.h"
 
 namespace reelbox::test {
@@ -487,8 +487,8 @@ TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
   ASSERT_EQ(RESULT_OK, host.Media()->GetCreateType(0, &info));
   EXPECT_STREQ("Audio cassette file (.tzx)", info.name);
   EXPECT_TRUE(DestroyIcon(reinterpret_cast<HICON>(static_cast<std::uintptr_t>(info.icon))));
-  const std::string held = scratch.Write("held.tzx", FileBytes(TZX));
-  const std::string backup = scratch.Write("held.tzx.bak", FileBytes(TZX));
+  const std::string held = scratch.Write("held.tzx", ReadBytes(TZX));
+  const std::string backup = scratch.Write("held.tzx.bak", ReadBytes(TZX));
   EXPECT_EQ(TAPE_E_UNKNOWNTYPE, host.Media()->OpenMedia(backup.c_str(), &mediaHost, 0));
   EXPECT_EQ(static_cast<HResult>(0x80070002u), host.Media()->OpenMedia((held + ".gone.tap").c_str(), &mediaHost, 0));
   EXPECT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
@@ -514,7 +514,7 @@ TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
 TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes) {
   if (GetFileAttributesA(TAP.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << TAP;
   Start();
-  const Bytes tape = FileBytes(TAP);
+  const Bytes tape = ReadBytes(TAP);
   const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
   EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
 
@@ -528,7 +528,7 @@ TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   const std::string& opened = mediaHost.OpenedPaths()[0];
   EXPECT_EQ(folder + "~zx", opened.substr(0, folder.size() + 3));
   EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
-  EXPECT_EQ(tape, FileBytes(opened));
+  EXPECT_EQ(tape, ReadBytes(opened));
   EXPECT_EQ(2, files());  // the tape and its name's reservation
   host.Device()->Detach();
   DestroyWindow(host.MainWindow());
@@ -584,7 +584,7 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
     EXPECT_TRUE(seen.photographed && clicked) << box.answer;
     EXPECT_EQ(nullptr, list);
     const Bytes expected = box.written ? Concat({first, TapRecord(header), TapRecord(data)}) : first;
-    EXPECT_EQ(expected, FileBytes(path)) << box.answer;
+    EXPECT_EQ(expected, ReadBytes(path)) << box.answer;
     EXPECT_EQ(box.written ? 3 : 1, tape.GetCount()) << box.answer;
     tape.Clear();
   }

@@ -260,11 +260,6 @@ std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, co
   return chunk;
 }
 
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
 std::string WindowText(HWND window) {
   char text[1024] = {};
   SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

@@ -99,8 +99,6 @@ bool PhotographWindow(void* window, const std::string& name);
 // ended by 0, or with TAPE_FLAG_EMBEDDED the file itself.
 std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags, const std::vector<std::uint8_t>& stored);
 
-// A file's bytes, as the checks compare them.
-std::vector<std::uint8_t> FileBytes(const std::string& path);
 // A window's text, read back through WM_GETTEXT.
 std::string WindowText(HWND window);
 // Real input through SendInput, for modal boxes and dialogs that run their

@@ -1,27 +1,18 @@
-// The built reelbox.dll in a real Windows host: its windows (the recorder
-// window, the options page in a real property sheet, the message and
-// program-choice dialogs of a playing tape, the question about a snapshot's
-// gone tape, the box about a failed write) driven by real input, read back
-// through the controls' own messages and photographed once each; its own
-// resources, the tape files it holds, and an embedded tape taken out into the
-// local application data.
+// The built reelbox.dll in a real Windows host: its windows and dialogs driven
+// by real input, read back through the controls' own messages and photographed.
+#include "windows/test_host.h"  // windows.h first, for the system headers below
 // clang-format off
-#include <windows.h>
-#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
-#include <shlobj.h>  // these four need windows.h first
+#include <shlobj.h>
 // clang-format on
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
-#include <iterator>
-#include <string>
 #include <thread>
 #include <tuple>
-#include <vector>
 
 #include "host/media_host.h"
 #include "host/ref_count.h"
@@ -31,7 +22,6 @@
 #include "ui/recorded_blocks_writer.h"
 #include "unit/tape_builder.h"
 #include "unit/tape_files.h"
-#include "windows/test_host.h"
 
 namespace reelbox::test {
 namespace {
@@ -133,10 +123,7 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   HWND transport = GetDlgItem(window, 1002), status = GetDlgItem(window, 1003);
   ASSERT_TRUE(options && list && transport && status);
 
-  // The menu item and F6 show the window; the host's button and menu follow.
-  char menuText[64] = "";
-  GetMenuStringA(host.ToolsMenu(), 0, menuText, sizeof menuText, MF_BYPOSITION);
-  EXPECT_STREQ("&Cassette Recorder\tF6", menuText);
+  // F6 shows the window; the host's button and menu item follow.
   const UINT menuCommand = GetMenuItemID(host.ToolsMenu(), 0);
   EXPECT_FALSE(IsWindowVisible(window));
   host.PressKey(VK_F6);
@@ -224,9 +211,9 @@ class HelpSheet final : public IOptionsSheet {
   host::RefCount refs;
 };
 
-// A button of the page: its text, then its state when the page opens, after
-// the test's clicks, and on a page opened after Apply: C checked or u
-// unchecked, E enabled or d disabled.
+// A button of the page and its state when the page opens, after the test's
+// clicks, and on a page opened after Apply: C checked or u unchecked, E
+// enabled or d disabled.
 const struct {
   int id;
   const char* text;
@@ -277,7 +264,6 @@ std::vector<bool> OptionButtonsPressed() {
 void ExpectButtons(HWND page, int stage) {
   for (const auto& button : PAGE_BUTTONS) {
     HWND control = GetDlgItem(page, button.id);
-    EXPECT_EQ(button.text, WindowText(control));
     EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
                                         (IsWindowEnabled(control) ? "E" : "d"))
         << button.text << " at stage " << stage;
@@ -292,12 +278,6 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   auto [sheet, page] = OpenSheet(host, &help);
   ASSERT_NE(nullptr, page);
   ExpectButtons(page, 0);
-  char caption[64] = {};
-  TCITEMA tab = {TCIF_TEXT, 0, 0, caption, sizeof caption, 0, 0};
-  SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
-  EXPECT_STREQ("Cassette Recorder", caption);
-  EXPECT_EQ("Playback Options", WindowText(GetDlgItem(page, 1013)));
-  EXPECT_EQ("State Saving / Loading", WindowText(GetDlgItem(page, 1014)));
   EXPECT_TRUE(PhotographWindow(sheet, "options_page.png"));
   // F1 over a control asks the host for that control's topic.
   HELPINFO request = {sizeof request, HELPINFO_WINDOW, 0, nullptr, 0, {0, 0}};
@@ -400,9 +380,7 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   DestroyWindow(chosen);
 }
 
-// A snapshot whose linked tape has gone: the question and the system's
-// open-file dialog, answered with real mouse and key input.
-// What the person saw and did.
+// What the person at a gone tape's question and open-file dialog saw and did.
 struct Browse {
   DialogSeen question;
   bool answered = false;
@@ -443,27 +421,26 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   const std::string gone = folder + "\\gone.tap";
   const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
   const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
-  host::MediaHost media{nullptr, nullptr, MODEL_48K};
 
   Browse declined;
   std::thread no(Answer, host.MainWindow(), "&No", nullptr, "browse-for-tape-declined", &declined);
-  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &media, 0));
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
   no.join();
   EXPECT_EQ(question, declined.question.text);
   EXPECT_TRUE(declined.answered && declined.question.photographed);
-  EXPECT_TRUE(media.OpenedPaths().empty());
+  EXPECT_TRUE(mediaHost.OpenedPaths().empty());
   EXPECT_EQ(0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 
   Browse accepted;
   std::thread yes(Answer, host.MainWindow(), "&Yes", "found.tap", "browse-for-tape", &accepted);
-  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &media, 0));
+  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
   yes.join();
   EXPECT_EQ(question, accepted.question.text);
   EXPECT_TRUE(accepted.answered && accepted.fileChosen);
   EXPECT_EQ(0, lstrcmpiA(folder.c_str(), accepted.dialogFolder.c_str())) << accepted.dialogFolder;
   EXPECT_EQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", accepted.filter);
-  ASSERT_EQ(1u, media.OpenedPaths().size());
-  EXPECT_EQ(0, lstrcmpiA(found.c_str(), media.OpenedPaths()[0].c_str())) << media.OpenedPaths()[0];
+  ASSERT_EQ(1u, mediaHost.OpenedPaths().size());
+  EXPECT_EQ(0, lstrcmpiA(found.c_str(), mediaHost.OpenedPaths()[0].c_str())) << mediaHost.OpenedPaths()[0];
   char remembered[MAX_PATH] = "";
   host.GetSettingString("Settings", "Last Folder", remembered, sizeof remembered);
   EXPECT_EQ(0, lstrcmpiA(folder.c_str(), remembered)) << remembered;

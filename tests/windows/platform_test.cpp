@@ -24,8 +24,7 @@ constexpr HResult SHARING_VIOLATION = static_cast<HResult>(0x80070020u);
 constexpr HResult INVALID_PARAMETER = static_cast<HResult>(0x80070057u);
 constexpr HResult NO_ACCESS = static_cast<HResult>(0x800703E6u);
 
-// Reading through files and views is exercised by every tape the unit tests
-// open; these are the sharing rules Windows adds.
+// The sharing rules Windows adds to the files and views every tape is read through.
 TEST(Win32File, ReadersShareWritersAreRefusedAndViewsOutliveTheirFile) {
   const test::ScratchFolder folder;
   const std::string path = folder.Write("digits.bin", {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'});
@@ -44,8 +43,7 @@ TEST(Win32File, ReadersShareWritersAreRefusedAndViewsOutliveTheirFile) {
   EXPECT_EQ(0, std::memcmp("0123456789", view->Data(), 10));
 }
 
-// Address space reserved with no pages behind it: every read faults, in this
-// thread, in a nested guard and in another thread's own guard.
+// Reserved pages with nothing behind them fault here, in a nested guard and in another thread.
 TEST(GuardedRead, AReadFaultEndsTheCallWithTheSystemErrorAndTheThreadGoesOn) {
   auto* range = static_cast<volatile std::uint8_t*>(VirtualAlloc(nullptr, 65536, MEM_RESERVE, PAGE_NOACCESS));
   ASSERT_NE(nullptr, range);
@@ -81,8 +79,7 @@ MessageResult Record(void* context, WindowHandle, std::uint32_t message, Message
   return 0;
 }
 
-// Posting in order and windows made again after the last went are exercised
-// by the unit tests' event windows; here, destruction and parenthood.
+// Beyond the unit tests' event windows: destruction and parenthood.
 TEST(MessageWindow, PostedMessagesWaitForTheLoopAndDestructionIsReported) {
   HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
@@ -101,8 +98,7 @@ TEST(MessageWindow, PostedMessagesWaitForTheLoopAndDestructionIsReported) {
   EXPECT_FALSE(PostWindowMessage(window, WM_PROBE, 0, 0));
 }
 
-// The deck and the tape writer tell the NT family (platform 2) and its releases
-// apart; nobody types during the tests, so auto-load sees no modifier held.
+// The NT family is platform 2; nobody types during the tests, so no modifier is held.
 TEST(OsServices, VersionIsOfTheNtFamilyAndNoModifierIsHeld) {
   const OsVersion version = GetOsVersion();
   EXPECT_EQ(2u, version.platformId);

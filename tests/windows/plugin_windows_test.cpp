@@ -9,18 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <thread>
 #include <tuple>
 
 #include "host/media_host.h"
-#include "host/ref_count.h"
 #include "platform/system_error.h"
-#include "snapshot/tape_chunk.h"
 #include "tape/tap_reader.h"
 #include "ui/recorded_blocks_writer.h"
-#include "unit/tape_builder.h"
 #include "unit/tape_files.h"
 
 namespace reelbox::test {
@@ -62,9 +58,8 @@ POINT ButtonCentre(HWND toolbar, UINT command) {
   return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-// The host with the plug-in's window and device; frames run on this thread
-// between passes of the message loop, the machine in a loader's edge loop
-// that reads the port every 100 T-states, so that a playing tape goes on.
+// The host with the plug-in's window and device; frames run between passes of
+// the message loop, the machine in a loader's loop reading the port every 100 T.
 class PluginWindows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,7 +67,6 @@ class PluginWindows : public ::testing::Test {
   }
   void Start() {
     ASSERT_EQ(RESULT_OK, host.LoadPlugin(WindowsPath(REELBOX_PLUGIN_PATH)));
-    ASSERT_EQ(RESULT_OK, host.CreateToolWindow());
     host.Machine().Poke(0x8000, {0xA9, 0xE6, 0x20, 0x28});  // XOR C; AND 0x20; JR Z
     host.Machine().registers[REG_PC] = 0x8000;
     ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
@@ -315,20 +309,14 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
 TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   Start();
   const Bytes tone = PureTone(2000, 200);  // about six frames
-  Bytes choices = {0x28, 0, 0, 2};         // to the next block and the one after
-  std::uint8_t offset = 1;
-  for (const std::string text : {"Side A", "Side B: the sequel"}) {
-    choices.insert(choices.end(), {offset++, 0, static_cast<std::uint8_t>(text.size())});
-    choices.insert(choices.end(), text.begin(), text.end());
-  }
-  choices[1] = static_cast<std::uint8_t>(choices.size() - 3);
+  // A choice of two: 31 bytes to the next block and to the one after.
+  const Bytes choices = Concat({{0x28, 31, 0, 2, 1, 0, 6}, TextOf("Side A"), {2, 0, 18}, TextOf("Side B: the sequel")});
   const std::string tape = scratch.Write(
       "dialogs.tzx",
       Concat({TzxHeader(), tone, MessageBlock(3, "Reelbox\rmessage test"), tone, MessageBlock(0, "Stays open"), tone,
               choices, MessageBlock(0, "Loading side A"), MessageBlock(0, "Loading side B"), PauseBlock(0)}));
   ASSERT_EQ(RESULT_OK, host.OpenTape(tape));
-  // The person at the program-choice dialog, on another thread, there before
-  // the tape reaches it.
+  // The person at the program-choice dialog, there before the tape reaches it.
   DialogSeen choice;
   std::vector<std::string> entries;
   int selected = -1;
@@ -422,30 +410,25 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
   const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
 
-  Browse declined;
-  std::thread no(Answer, host.MainWindow(), "&No", nullptr, "browse-for-tape-declined", &declined);
-  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
-  no.join();
-  EXPECT_EQ(question, declined.question.text);
-  EXPECT_TRUE(declined.answered && declined.question.photographed);
-  EXPECT_TRUE(mediaHost.OpenedPaths().empty());
-  EXPECT_EQ(0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-
-  Browse accepted;
-  std::thread yes(Answer, host.MainWindow(), "&Yes", "found.tap", "browse-for-tape", &accepted);
-  EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
-  yes.join();
-  EXPECT_EQ(question, accepted.question.text);
-  EXPECT_TRUE(accepted.answered && accepted.fileChosen);
-  EXPECT_EQ(0, lstrcmpiA(folder.c_str(), accepted.dialogFolder.c_str())) << accepted.dialogFolder;
-  EXPECT_EQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", accepted.filter);
+  Browse seen[2];  // No, then Yes
+  for (const bool yes : {false, true}) {
+    std::thread person(Answer, host.MainWindow(), yes ? "&Yes" : "&No", yes ? "found.tap" : nullptr,
+                       yes ? "browse-for-tape" : "browse-for-tape-declined", &seen[yes]);
+    EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
+    person.join();
+    EXPECT_EQ(question, seen[yes].question.text);
+    EXPECT_TRUE(seen[yes].answered && seen[yes].question.photographed && seen[yes].fileChosen == yes);
+    EXPECT_EQ(yes ? 1u : 0u, mediaHost.OpenedPaths().size());
+    host.Pump(100);
+    EXPECT_EQ(yes ? 3 : 0, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  }
+  EXPECT_EQ(0, lstrcmpiA(folder.c_str(), seen[1].dialogFolder.c_str())) << seen[1].dialogFolder;
+  EXPECT_EQ("Reelbox Files (.tap;.blk;.tzx;.csw;.voc;.wav)", seen[1].filter);
   ASSERT_EQ(1u, mediaHost.OpenedPaths().size());
   EXPECT_EQ(0, lstrcmpiA(found.c_str(), mediaHost.OpenedPaths()[0].c_str())) << mediaHost.OpenedPaths()[0];
   char remembered[MAX_PATH] = "";
   host.GetSettingString("Settings", "Last Folder", remembered, sizeof remembered);
   EXPECT_EQ(0, lstrcmpiA(folder.c_str(), remembered)) << remembered;
-  host.Pump(100);
-  EXPECT_EQ(3, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   EXPECT_EQ(2, SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   // Without a window manager, Wine leaves the owner above the recorder once the modal dialogs close.
   SetWindowPos(GetParent(list), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -1,14 +1,11 @@
-// A Windows host for checking the plug-in's windows under Wine: a main window
-// with a menu, a toolbar and a status bar, the IHostShell calls the plug-in's
-// windows make, the plug-in loaded from reelbox.dll, a scripted machine for
-// its device, real input through the message loop (with TranslateAccelerator),
-// and screenshots.
+// A Windows host for the plug-in's windows under Wine: a main window with a
+// menu, toolbar and status bar, the plug-in loaded from reelbox.dll, a scripted
+// machine for its device, real input, and screenshots.
 #pragma once
 
-// The common controls header needs windows.h before it.
 // clang-format off
 #include <windows.h>
-#include <commctrl.h>
+#include <commctrl.h>  // after windows.h
 #include <gdiplus.h>
 // clang-format on
 
@@ -70,22 +67,20 @@ class WindowsTestHost final : public host::ShellBase {
   WindowsTestHost(const WindowsTestHost&) = delete;
   WindowsTestHost& operator=(const WindowsTestHost&) = delete;
 
-  // Loads the plug-in library and creates its object; then creates its tool
-  // window, menu item, accelerators and toolbar button as a host does.
+  // Loads the plug-in library, creates its object and then its tool window,
+  // menu item, accelerators and toolbar button as a host does.
   HResult LoadPlugin(const std::string& dllPath) {
     library_ = LoadLibraryA(dllPath.c_str());
     if (library_ == nullptr) return ResultFromSystemError(static_cast<std::int32_t>(GetLastError()));
     auto create =
         reinterpret_cast<CreateInstanceFunction>(reinterpret_cast<void*>(GetProcAddress(library_, "CreateInstance")));
-    if (create == nullptr) return RESULT_FAIL;
-    HResult result = create(nullptr, IID_IMediaHandler, reinterpret_cast<void**>(&media_));
+    HResult result =
+        create != nullptr ? create(nullptr, IID_IMediaHandler, reinterpret_cast<void**>(&media_)) : RESULT_FAIL;
     if (Failed(result)) return result;
     media_->QueryInterface(IID_IToolWindow, reinterpret_cast<void**>(&toolWindow_));
     media_->QueryInterface(IID_IDevice, reinterpret_cast<void**>(&device_));
-    return toolWindow_ != nullptr && device_ != nullptr ? RESULT_OK : RESULT_NOINTERFACE;
-  }
-  HResult CreateToolWindow() {
-    HResult result = toolWindow_->Create(main_, this);
+    if (toolWindow_ == nullptr || device_ == nullptr) return RESULT_NOINTERFACE;
+    result = toolWindow_->Create(main_, this);
     if (Failed(result)) return result;
     toolWindow_->AddMenuItems(0);
     result = toolWindow_->AddToolbarButton();
@@ -198,14 +193,15 @@ class WindowsTestHost final : public host::ShellBase {
   // Tool windows are placed relative to the main window's client area.
   HResult RB_CALL StoreToolWindowPosition(WindowHandle window, std::int32_t* left, std::int32_t* top) override {
     RECT rect{};
-    if (!GetWindowRect(static_cast<HWND>(window), &rect)) return RESULT_FAIL;
-    const POINT origin = ClientOrigin();
+    POINT origin{0, 0};
+    if (!GetWindowRect(static_cast<HWND>(window), &rect) || !ClientToScreen(main_, &origin)) return RESULT_FAIL;
     *left = rect.left - origin.x;
     *top = rect.top - origin.y;
     return RESULT_OK;
   }
   HResult RB_CALL PlaceToolWindow(WindowHandle window, std::int32_t left, std::int32_t top) override {
-    const POINT origin = ClientOrigin();
+    POINT origin{0, 0};
+    ClientToScreen(main_, &origin);
     SetWindowPos(static_cast<HWND>(window), nullptr, origin.x + left, origin.y + top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return RESULT_OK;
@@ -241,11 +237,6 @@ class WindowsTestHost final : public host::ShellBase {
     int right = client.right - GetSystemMetrics(SM_CXVSCROLL);
     for (std::size_t i = paneWidths_.size(); i > 0; --i) edges[i - 1] = right -= paneWidths_[i - 1];
     SendMessageA(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  }
-  POINT ClientOrigin() const {
-    POINT origin{0, 0};
-    ClientToScreen(main_, &origin);
-    return origin;
   }
 
   host::SettingsStore settings_;
@@ -287,17 +278,6 @@ inline std::string WindowText(HWND window) {
   return text;
 }
 
-// The texts of a dialog's buttons, in order, and the first button with text.
-inline std::vector<std::string> ButtonTexts(HWND dialog, const std::string& text = "", HWND* found = nullptr) {
-  std::vector<std::string> texts;
-  for (HWND child = FindWindowExA(dialog, nullptr, "Button", nullptr); child != nullptr;
-       child = FindWindowExA(dialog, child, "Button", nullptr)) {
-    texts.push_back(WindowText(child));
-    if (found != nullptr && *found == nullptr && texts.back() == text) *found = child;
-  }
-  return texts;
-}
-
 // Real input through SendInput, for modal boxes and dialogs that run their
 // own message loop: a left click at the middle of a control, and typed text.
 inline void ClickWithMouse(HWND control) {
@@ -313,21 +293,23 @@ inline void ClickWithMouse(HWND control) {
 }
 inline void TypeText(const std::string& text) {
   for (char c : text) {
-    INPUT events[2] = {};
-    events[0].type = events[1].type = INPUT_KEYBOARD;
-    events[0].ki.wScan = events[1].ki.wScan = static_cast<WORD>(c);
-    events[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    events[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, events, sizeof(INPUT));
+    for (const DWORD up : {0, KEYEVENTF_KEYUP}) {
+      INPUT event{INPUT_KEYBOARD, {}};
+      event.ki.wScan = static_cast<WORD>(c);
+      event.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      SendInput(1, &event, sizeof(INPUT));
+    }
     Sleep(100);
   }
 }
 
 // The dialog's button with that text, or null.
 inline HWND ButtonWithText(HWND dialog, const std::string& text) {
-  HWND button = nullptr;
-  ButtonTexts(dialog, text, &button);
-  return button;
+  for (HWND child = FindWindowExA(dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(dialog, child, "Button", nullptr)) {
+    if (WindowText(child) == text) return child;
+  }
+  return nullptr;
 }
 
 // Clicks button until its dialog has gone; a dialog that stays is cancelled,
@@ -395,7 +377,10 @@ inline DialogSeen SeeDialog(HWND owner, const char* title, const std::string& sh
   if (seen.dialog == nullptr) return seen;
   Sleep(300);  // painted
   seen.text = WindowText(GetDlgItem(seen.dialog, 0xFFFF));
-  seen.buttons = ButtonTexts(seen.dialog);
+  for (HWND child = FindWindowExA(seen.dialog, nullptr, "Button", nullptr); child != nullptr;
+       child = FindWindowExA(seen.dialog, child, "Button", nullptr)) {
+    seen.buttons.push_back(WindowText(child));
+  }
   seen.photographed = PhotographWindow(seen.dialog, shot);
   return seen;
 }

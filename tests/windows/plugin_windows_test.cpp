@@ -103,7 +103,6 @@ class PluginWindows : public ::testing::Test {
     });
     return found;
   }
-
   ScratchFolder scratch;  // outlasts the host, which holds its tapes
   WindowsTestHost host;
   host::MediaHost mediaHost{nullptr, nullptr, MODEL_48K};
@@ -116,7 +115,6 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   HWND options = GetDlgItem(window, 1000), list = GetDlgItem(window, 1001);
   HWND transport = GetDlgItem(window, 1002), status = GetDlgItem(window, 1003);
   ASSERT_TRUE(options && list && transport && status);
-
   // F6 shows the window; the host's button and menu item follow.
   const UINT menuCommand = GetMenuItemID(host.ToolsMenu(), 0);
   EXPECT_FALSE(IsWindowVisible(window));
@@ -128,7 +126,6 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   EXPECT_EQ("Empty - Cassette Recorder", WindowText(window));
   EXPECT_EQ("Empty", StatusText(status, 0));
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
-
   // A program header and its data, a group, a loop and a pause, and a stop.
   const Bytes tone = PureTone(2168, 0xFFFF);  // the deck stays here a while
   const std::string tape = scratch.Write(
@@ -148,7 +145,6 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   ASSERT_EQ(10u, Rows(list).size());
   EXPECT_EQ("[ Loop 2 Times ]", Rows(list)[5]);
   EXPECT_EQ("[ Pause 1000 ms ]", Rows(list)[8]);
-
   // A click on the tone's row moves the deck there; F7 plays.
   RECT row{LVIR_LABEL, 0, 0, 0};
   SendMessageA(list, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row));
@@ -165,7 +161,6 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
   for (UINT command : TRANSPORT) EXPECT_FALSE(Enabled(transport, command)) << command;
   EXPECT_TRUE(Enabled(options, ID_DETAILED_TOC));
   host.ToolWindow()->LockControls(0);
-
   // Stop with the transport button; the host's toolbar button hides and shows the window.
   host.Click(transport, ButtonCentre(transport, ID_STOP));
   EXPECT_TRUE(Until([&] { return StatusText(status, 0) == "Stopped"; }));
@@ -210,20 +205,19 @@ class HelpSheet final : public IOptionsSheet {
 // enabled or d disabled.
 const struct {
   int id;
-  const char* text;
   const char* states[3];
 } PAGE_BUTTONS[] = {
-    {1006, "Enable auto &loading", {"CE", "uE", "uE"}},
-    {1007, "Auto &play / stop", {"CE", "uE", "uE"}},
-    {1008, "Generate loading noi&se", {"CE", "uE", "uE"}},
-    {1017, "&Boost loading noise volume", {"CE", "Cd", "Cd"}},
-    {1018, "Stop at e&nd of tape", {"CE", "Cd", "Cd"}},
-    {1010, "Enable F&ast loading", {"CE", "uE", "uE"}},
-    {1009, "&Flashloading", {"CE", "Cd", "Cd"}},
-    {1015, "Edge &detection", {"uE", "ud", "ud"}},
-    {1011, "Save a lin&k to the current audio cassette file", {"CE", "uE", "uE"}},
-    {1012, "&Embed the current audio cassette file", {"uE", "CE", "CE"}},
-    {1016, "Ask &whether to embed large audio cassette files", {"Cd", "CE", "CE"}},
+    {1006, {"CE", "uE", "uE"}},  // auto loading
+    {1007, {"CE", "uE", "uE"}},  // auto play and stop
+    {1008, {"CE", "uE", "uE"}},  // loading noise
+    {1017, {"CE", "Cd", "Cd"}},  // louder noise
+    {1018, {"CE", "Cd", "Cd"}},  // stop at the end of the tape
+    {1010, {"CE", "uE", "uE"}},  // fast loading
+    {1009, {"CE", "Cd", "Cd"}},  // flash loading
+    {1015, {"uE", "ud", "ud"}},  // edge detection
+    {1011, {"CE", "uE", "uE"}},  // link the tape in snapshots
+    {1012, {"uE", "CE", "CE"}},  // embed it
+    {1016, {"Cd", "CE", "CE"}},  // ask before embedding a large file
 };
 
 // A modeless sheet holding the plug-in's page; the sheet and its page.
@@ -260,7 +254,7 @@ void ExpectButtons(HWND page, int stage) {
     HWND control = GetDlgItem(page, button.id);
     EXPECT_EQ(button.states[stage], std::string(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "C" : "u") +
                                         (IsWindowEnabled(control) ? "E" : "d"))
-        << button.text << " at stage " << stage;
+        << "button " << button.id << " at stage " << stage;
   }
 }
 
@@ -281,7 +275,6 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   }
   EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
             help.requests);
-
   EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
   for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
   ExpectButtons(page, 1);
@@ -295,7 +288,6 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   ASSERT_NE(nullptr, page);
   ExpectButtons(page, 2);
   DestroyWindow(sheet);
-
   DestroyWindow(host.MainWindow());  // the recorder window writes its settings
   for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {
     std::uint32_t value = 1;
@@ -348,7 +340,6 @@ TEST_F(PluginWindows, TapeMessagesCloseOnTimeAndAClickedChoiceJumpsToItsPart) {
   SetForegroundWindow(first);
   host.Pump(100);
   EXPECT_TRUE(PhotographWindow(first, "message_dialog.png"));
-
   HWND second = WaitForMessage("Stays open");
   EXPECT_NE(nullptr, second);
   EXPECT_TRUE(IsWindow(first));                    // several messages can be open at once
@@ -404,12 +395,10 @@ TEST_F(PluginWindows, BrowseForAGoneTapeNoLeavesTheDeckEmptyAndYesOpensTheFileCh
   host.PressKey(VK_F6);
   HWND list = GetDlgItem(FindWindowA("CassetteRecorder", nullptr), 1001);
   ASSERT_NE(nullptr, list);
-
   host.SetSettingString("Settings", "Last Folder", folder.c_str());
   const std::string gone = folder + "\\gone.tap";
   const Bytes chunk = TapeChunk(2, 0, Bytes(gone.c_str(), gone.c_str() + gone.size() + 1));
   const std::string question = "Kestrelix could not find '" + gone + "'.\n\nWould you like to browse for the file?";
-
   Browse seen[2];  // No, then Yes
   for (const bool yes : {false, true}) {
     std::thread person(Answer, host.MainWindow(), yes ? "&Yes" : "&No", yes ? "found.tap" : nullptr,
@@ -454,7 +443,6 @@ TEST_F(PluginWindows, OpensTapAndTzxFilesAndHoldsTheOneThatIsIn) {
   EXPECT_EQ(RESULT_OK, host.Media()->OpenMedia(TAP.c_str(), &mediaHost, 0));
   ASSERT_EQ(RESULT_OK, host.Media()->OpenMedia(held.c_str(), &mediaHost, 0));
   EXPECT_EQ((std::vector<std::string>{TAP, held}), mediaHost.OpenedPaths());
-
   EXPECT_FALSE(MoveFileExA(backup.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
   const HANDLE rewrite = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -477,7 +465,6 @@ TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   const Bytes tape = ReadBytes(TAP);
   const Bytes chunk = TapeChunk(1, TAPE_FLAG_EMBEDDED, tape);
   EXPECT_EQ(RESULT_OK, host.Device()->LoadState(chunk.data(), &mediaHost, 0));
-
   char base[MAX_PATH];
   ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)));
   const std::string folder = std::string(base) + "\\Kestrelix\\Reelbox\\";
@@ -526,7 +513,6 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     TapeBlock* list = RecordedBlock(header);
     list->next = RecordedBlock(data);
-
     DialogSeen seen;
     bool clicked = false;
     std::thread person([&] {
@@ -536,7 +522,6 @@ TEST(UpdateErrorBox, RetryOnceTheFileIsFreeWritesAllAndCancelLeavesTheTape) {
     });
     WriteRecordedBlocks(RecordingTarget{nullptr, nullptr, nullptr, path.c_str(), &tape, nullptr, nullptr}, &list);
     person.join();
-
     char systemText[256];
     platform::SystemErrorText(ERROR_SHARING_VIOLATION, systemText, sizeof systemText);
     EXPECT_EQ("Kestrelix cannot update reelbox-record.tap.\n\n" + std::string(systemText), seen.text);

@@ -67,8 +67,7 @@ class WindowsTestHost final : public host::ShellBase {
   WindowsTestHost(const WindowsTestHost&) = delete;
   WindowsTestHost& operator=(const WindowsTestHost&) = delete;
 
-  // Loads the plug-in library, creates its object and then its tool window,
-  // menu item, accelerators and toolbar button as a host does.
+  // Loads reelbox.dll, then creates its object, tool window, menu item, accelerators and toolbar button.
   HResult LoadPlugin(const std::string& dllPath) {
     library_ = LoadLibraryA(dllPath.c_str());
     if (library_ == nullptr) return ResultFromSystemError(static_cast<std::int32_t>(GetLastError()));
@@ -112,8 +111,7 @@ class WindowsTestHost final : public host::ShellBase {
       Sleep(5);
     } while (static_cast<LONG>(end - GetTickCount()) > 0);
   }
-  // Input as a person gives it: a key through the queue and the accelerator
-  // table, and left clicks at a point of a control's client area.
+  // Input as a person gives it: a key through the accelerator table, a left click at a point of a control.
   void PressKey(WORD virtualKey) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     PostMessageA(main_, WM_KEYDOWN, virtualKey, scan | 1);
@@ -254,8 +252,7 @@ class WindowsTestHost final : public host::ShellBase {
   ScriptedMachine machine_;
 };
 
-// A snapshot's TAPE chunk at block for a .tap file: stored is the file's path
-// ended by 0, or with TAPE_FLAG_EMBEDDED the file itself.
+// A TAPE chunk at block for a .tap file: stored is its path ended by 0, or the file itself when embedded.
 inline std::vector<std::uint8_t> TapeChunk(std::uint16_t block, std::uint16_t flags,
                                            const std::vector<std::uint8_t>& stored) {
   std::vector<std::uint8_t> chunk(TAPE_CHUNK_HEADER);
@@ -278,8 +275,7 @@ inline std::string WindowText(HWND window) {
   return text;
 }
 
-// Real input through SendInput, for modal boxes and dialogs that run their
-// own message loop: a left click at the middle of a control, and typed text.
+// Real input, for dialogs that run their own message loop: a click at a control's middle, typed text.
 inline void ClickWithMouse(HWND control) {
   RECT rect;
   GetWindowRect(control, &rect);
@@ -325,8 +321,7 @@ inline bool ClickAway(HWND dialog, HWND button) {
   return false;
 }
 
-// The screen under the window (its own pixels and whatever covers it), as
-// the PNG file name in the folder the build names for photographs.
+// The screen under the window, as the PNG name in the folder the build names for photographs.
 inline bool PhotographWindow(HWND window, const std::string& name) {
   RECT area{};
   GetWindowRect(window, &area);
@@ -354,8 +349,7 @@ inline bool PhotographWindow(HWND window, const std::string& name) {
   return saved;
 }
 
-// A dialog as the person in front of it sees it: a message box's static text
-// (id 0xFFFF) and its buttons' texts.
+// A dialog as the person in front of it sees it: a message box's text (id 0xFFFF) and buttons.
 struct DialogSeen {
   HWND dialog = nullptr;
   std::string text;
@@ -363,9 +357,8 @@ struct DialogSeen {
   bool photographed = false;
 };
 
-// Waits (30 s at most) for a visible dialog owned by owner, other than skip,
-// of that title unless it is null; lets it paint, reads it back and
-// photographs it into the screenshot folder as shot.
+// Waits (30 s at most) for a visible dialog owned by owner, other than skip, of that title
+// unless it is null; lets it paint, reads it back and photographs it as shot.
 inline DialogSeen SeeDialog(HWND owner, const char* title, const std::string& shot, HWND skip = nullptr) {
   DialogSeen seen;
   for (int i = 0; i < 600 && seen.dialog == nullptr; ++i, Sleep(50)) {

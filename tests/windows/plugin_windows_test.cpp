@@ -173,13 +173,9 @@ TEST_F(PluginWindows, RecorderControlsFollowTheTapeTheDeckAndTheUser) {
 
 // The host's settings dialog as its pages see it: help requests are noted
 // with the help id the table gives for the control.
-class HelpSheet final : public IOptionsSheet {
+class HelpSheet final : public host::Counted<IOptionsSheet> {
  public:
-  HResult RB_CALL QueryInterface(const Guid& riid, void** out) override {
-    return host::QueryWithRegistry(this, nullptr, riid, out);
-  }
-  std::uint32_t RB_CALL AddRef() override { return refs.Add(); }
-  std::uint32_t RB_CALL Release() override { return refs.Drop(); }
+  bool IsOwnInterface(const Guid&) const override { return false; }
   HResult RB_CALL SheetSlot3() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot4() override { return RESULT_NOTIMPL; }
   HResult RB_CALL SheetSlot5() override { return RESULT_NOTIMPL; }
@@ -197,7 +193,6 @@ class HelpSheet final : public IOptionsSheet {
     return RESULT_OK;
   }
   std::vector<std::pair<std::uint32_t, std::uint32_t>> requests;  // command, help id
-  host::RefCount refs;
 };
 
 // A button of the page and its state when the page opens, after the test's
@@ -262,8 +257,8 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   host.Settings().SetDword(KEY, "Edge Detection", 0);
   host.Settings().SetDword(KEY, "Loud Tones", 1);
   Start();
-  HelpSheet help;
-  auto [sheet, page] = OpenSheet(host, &help);
+  auto* help = new HelpSheet;  // the pages hold it until they go
+  auto [sheet, page] = OpenSheet(host, help);
   ASSERT_NE(nullptr, page);
   ExpectButtons(page, 0);
   EXPECT_TRUE(PhotographWindow(sheet, "options_page.png"));
@@ -274,7 +269,7 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
     SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&request));
   }
   EXPECT_EQ((std::vector<std::pair<std::uint32_t, std::uint32_t>>{{HELP_WM_HELP, 1000}, {HELP_WM_HELP, 1028}}),
-            help.requests);
+            help->requests);
   EXPECT_EQ((std::vector<bool>{true, true, true, true}), OptionButtonsPressed());
   for (int id : {1010, 1012, 1008, 1007, 1006}) SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
   ExpectButtons(page, 1);
@@ -284,10 +279,11 @@ TEST_F(PluginWindows, OptionsPageClicksAndApplyReachTheDeckAndTheToolbar) {
   EXPECT_EQ((std::vector<bool>{false, false, false, false}), OptionButtonsPressed());
   DestroyWindow(sheet);
   // A new page shows what the deck and the window now hold.
-  std::tie(sheet, page) = OpenSheet(host, &help);
+  std::tie(sheet, page) = OpenSheet(host, help);
   ASSERT_NE(nullptr, page);
   ExpectButtons(page, 2);
   DestroyWindow(sheet);
+  help->Release();
   DestroyWindow(host.MainWindow());  // the recorder window writes its settings
   for (const char* name : {"Fast Load", "AutoPlay", "Loading Tones", "AutoLoad"}) {
     std::uint32_t value = 1;

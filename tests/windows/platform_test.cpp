@@ -1,7 +1,14 @@
 // The plug-in's operating-system services as Windows gives them: files and
-// views, guarded reads, message windows, the version and the key states.
+// views, guarded reads, message windows, the version, the key states and the
+// loading noise through DirectSound. The plug-in's declarations come before
+// the system's, whose sound constants are macros of the same names.
+// clang-format off
+#include "unit/deck_harness.h"
+#include "unit/tape_files.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
+// clang-format on
 
 #include <cstring>
 #include <string>
@@ -15,7 +22,6 @@
 #include "platform/os_version.h"
 #include "platform/system_error.h"
 #include "platform/window_messages.h"
-#include "unit/tape_files.h"
 
 namespace reelbox::platform {
 namespace {
@@ -104,6 +110,51 @@ TEST(OsServices, VersionIsOfTheNtFamilyAndNoModifierIsHeld) {
   EXPECT_EQ(2u, version.platformId);
   EXPECT_GE(version.major, 6u);
   EXPECT_FALSE(IsShiftKeyDown() || IsControlKeyDown());
+}
+
+// DirectSound reached through the plug-in's own declarations of its slots, so
+// the test also proves that they fit the system's objects.
+using DirectSoundCreateFunction = HRESULT(WINAPI*)(const GUID* device, IDirectSound** sound, IUnknown* outer);
+
+// The deck's noise buffer is created at attach, played from the fourth frame,
+// stopped when the tape stops and released at detach.
+TEST(DirectSoundNoise, BufferIsCreatedPlayedStoppedAndReleased) {
+  HMODULE library = LoadLibraryA("dsound.dll");
+  auto create = reinterpret_cast<DirectSoundCreateFunction>(
+      reinterpret_cast<void*>(library != nullptr ? GetProcAddress(library, "DirectSoundCreate") : nullptr));
+  IDirectSound* sound = nullptr;
+  if (create == nullptr || FAILED(create(nullptr, &sound, nullptr))) {
+    GTEST_SKIP() << "no DirectSound device (ALSA_CONFIG_PATH should name tests/windows/alsa-null.conf)";
+  }
+  ASSERT_EQ(RESULT_OK, sound->SetCooperativeLevel(GetDesktopWindow(), 2));  // DSSCL_PRIORITY
+  {
+    test::DeckHarness harness;  // attached without sound: attach again with the device
+    harness.Device().Detach();
+    harness.machine.soundDevice = sound;
+    harness.machine.realTime = 1;
+    ASSERT_EQ(RESULT_OK, harness.Device().Attach(&harness.machine));
+    TapeDeck& deck = harness.Deck();
+    ASSERT_NE(nullptr, deck.noiseBuffer) << "the noise buffer is made at attach";
+    harness.Load({test::PureTone(2168, 2000)});  // about 1.2 s
+    deck.loadingNoise = 1;
+    ASSERT_TRUE(deck.Play());
+    for (int i = 0; i < 3; ++i) harness.NextFrame();
+    EXPECT_EQ(0u, deck.noisePlaying) << "three frames are written ahead of the play cursor";
+    for (int i = 0; i < 20; ++i) {
+      harness.NextFrame();
+      EXPECT_EQ(1u, deck.noisePlaying) << "frame " << i + 4;
+    }
+    std::uint32_t status = 0;
+    ASSERT_EQ(RESULT_OK, deck.noiseBuffer->GetStatus(&status));
+    EXPECT_EQ(5u, status & 5) << "DSBSTATUS_PLAYING and DSBSTATUS_LOOPING";
+    ASSERT_TRUE(deck.Stop());
+    harness.NextFrame();
+    EXPECT_EQ(0u, deck.noisePlaying) << "the frame start after the stop silences the buffer";
+    ASSERT_EQ(RESULT_OK, harness.Device().Detach());
+    EXPECT_EQ(nullptr, deck.noiseBuffer);
+    EXPECT_EQ(nullptr, deck.soundDevice);
+  }
+  EXPECT_EQ(0u, sound->Release()) << "every reference to the device was given back";
 }
 
 }  // namespace

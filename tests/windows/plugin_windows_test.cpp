@@ -72,9 +72,6 @@ class PluginWindows : public ::testing::Test {
     ASSERT_EQ(RESULT_OK, host.Device()->Attach(&host.Machine()));
     RunFrame();  // the window's settings reach the deck at a frame start
   }
-  void TearDown() override {
-    if (host.Device() != nullptr) host.Device()->Detach();
-  }
   void RunFrame() {
     ScriptedMachine& machine = host.Machine();
     host.Device()->BeginFrame(0);
@@ -473,7 +470,6 @@ TEST_F(PluginWindows, AnEmbeddedTapeIsTakenOutIntoLocalAppDataUntilThePluginGoes
   EXPECT_EQ(".tap", opened.substr(opened.size() - 4));
   EXPECT_EQ(tape, ReadBytes(opened));
   EXPECT_EQ(2, files());  // the tape and its name's reservation
-  host.Device()->Detach();
   DestroyWindow(host.MainWindow());
   host.ReleasePlugin();
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));

@@ -86,8 +86,9 @@ class WindowsTestHost final : public host::ShellBase {
     Pump(50);
     return result;
   }
-  // Gives back every reference the host holds on the plug-in's object.
+  // Detaches the device and gives back every reference the host holds on the plug-in's object.
   void ReleasePlugin() {
+    if (device_ != nullptr) device_->Detach();
     SafeRelease(device_);
     SafeRelease(toolWindow_);
     SafeRelease(media_);

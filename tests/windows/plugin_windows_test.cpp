@@ -42,10 +42,7 @@ std::vector<std::string> Rows(HWND list) {
   std::vector<std::string> rows;
   for (int row = 0; row < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++row) {
     char text[256] = "";
-    LVITEMA item{};
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    ListView_GetItemText(list, row, 0, text, sizeof text);
     rows.push_back(text);
   }
   return rows;

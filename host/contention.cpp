@@ -79,26 +79,37 @@ std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t addres
   return waits;
 }
 
-// A port cycle is four T-states. On the ULA machines an even port waits
-// for the ULA in its second T-state; a port whose high byte addresses a
-// contended page waits as memory does, in the first T-state and, for an odd
-// port, in each of the four.
+void Contention::UpdateWaits() {
+  waits_ = 0;
+  for (int slot = 0; active_ && slot < 4; ++slot) {
+    if (slots_[slot]) waits_ |= static_cast<std::uint8_t>(0x11 << slot);
+    if (Refresh()) waits_ |= static_cast<std::uint8_t>(0x10 << slot);
+  }
+}
+
 void Contention::FindWindow(std::int64_t start) {
   const std::int64_t offset = start - first_ + STEP_REACH;  // from the first step that can reach a fetch
   const std::int64_t screenStart = start - offset;
   if (offset < 0 || offset >= span_) {
     active_ = false;
+    UpdateWaits();
     windowStart_ = offset < 0 ? INT64_MIN : screenStart + span_;
     windowEnd_ = offset < 0 ? screenStart : INT64_MAX;
     return;
   }
-  const std::int64_t lineStart = start - offset % lineTStates_;
+  // The offset is under a frame: a 32-bit division is enough.
+  const std::int64_t lineStart = start - static_cast<std::uint32_t>(offset) % static_cast<std::uint32_t>(lineTStates_);
   const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
   active_ = start - lineStart < reach;
+  UpdateWaits();
   windowStart_ = active_ ? lineStart : lineStart + reach;
   windowEnd_ = std::min(active_ ? lineStart + reach : lineStart + lineTStates_, screenStart + span_);
 }
 
+// A port cycle is four T-states. On the ULA machines an even port waits
+// for the ULA in its second T-state; a port whose high byte addresses a
+// contended page waits as memory does, in the first T-state and, for an odd
+// port, in each of the four.
 std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
   const int cycle = z80ex_op_tstate(cpu_) - 1;  // libz80ex reports one T-state into the cycle
   const std::int64_t begin = start + cycle;

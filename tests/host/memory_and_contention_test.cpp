@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contract/host_interfaces.h"
+#include "host/rom_set.h"
 #include "host/zx_machine.h"
 #include "loaders/assembled_loader.h"
 
@@ -88,6 +89,53 @@ TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
     ASSERT_FALSE(recorder.trapClocks.empty()) << name;
     EXPECT_EQ(recorder.trapClocks[0] - c.start, c.tstates) << name;
     EXPECT_TRUE(c.a < 0 || cpu.Register(regAF) >> 8 == c.a) << name << ": A " << (cpu.Register(regAF) >> 8);
+  }
+}
+
+// What a run leaves behind: the clock at each trap, the registers and a hash
+// of every RAM page after each frame.
+std::vector<std::uint32_t> RunAndRecord(const MachineDescription& desc, const std::vector<std::uint8_t>& roms,
+                                        bool stepwise) {
+  constexpr std::uint32_t FRAMES = 80;          // the ROMs test their RAM (contended writes) and show their menus
+  constexpr std::uint16_t IN_INTERRUPT = 0x3D;  // four instructions into every model's frame interrupt
+  constexpr Z80_REG_T REGISTERS[] = {regAF, regBC, regDE, regHL, regAF_, regBC_, regDE_, regHL_,  regIX,
+                                     regIY, regPC, regSP, regI,  regR,   regR7,  regIM,  regIFF1, regIFF2};
+  TrapClocks recorder;
+  Spectrum cpu(desc, roms.data(), &recorder);
+  recorder.spectrum = &cpu;
+  cpu.SetStepwise(stepwise);
+  cpu.SetTrap(IN_INTERRUPT, true);
+  std::vector<std::uint32_t> record;
+  for (std::uint32_t frame = 0; frame < FRAMES; ++frame) {
+    cpu.RunFrame();
+    cpu.FinishFrame();
+    record.insert(record.end(), recorder.trapClocks.begin(), recorder.trapClocks.end());
+    recorder.trapClocks.clear();
+    record.push_back(cpu.FrameClock());
+    for (Z80_REG_T reg : REGISTERS) record.push_back(cpu.Register(reg));
+    std::uint32_t hash = 2166136261u;  // FNV-1a over every RAM page
+    for (std::uint32_t page = 0; page < 8; ++page) {
+      const std::uint8_t* ram = cpu.RamPage(page);
+      for (std::size_t i = 0; ram != nullptr && i < PAGE_BYTES; ++i) hash = (hash ^ ram[i]) * 16777619u;
+    }
+    record.push_back(hash);
+  }
+  return record;
+}
+
+// Between the frame's events the machine runs steps in stretches that test
+// nothing else; step by step through the full loop, each model's boot must
+// give the same T-states, registers and memory.
+TEST(SpectrumCore, StretchesOfStepsRunAsStepByStep) {
+  for (std::uint32_t model : {MODEL_48K, MODEL_128K, MODEL_PLUS3}) {
+    const MachineDescription& desc = *MachineByModel(model);
+    std::vector<std::uint8_t> roms;
+    std::string error;
+    if (!LoadRoms(desc, std::string(REELBOX_SHARED_TAPES) + "/../roms", "", &roms, &error)) {
+      GTEST_SKIP() << error;
+    }
+    const std::vector<std::uint32_t> stepwise = RunAndRecord(desc, roms, true);
+    EXPECT_TRUE(stepwise == RunAndRecord(desc, roms, false)) << desc.name;
   }
 }
 

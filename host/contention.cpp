@@ -88,8 +88,21 @@ void Contention::UpdateWaits() {
 }
 
 void Contention::FindWindow(std::int64_t start) {
-  const std::int64_t offset = start - first_ + STEP_REACH;  // from the first step that can reach a fetch
-  const std::int64_t screenStart = start - offset;
+  const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
+  const std::int64_t screenStart = first_ - STEP_REACH;  // the first step that can reach a fetch
+  // A step just past a window inside the screen's lines is most often in the
+  // next one: a line's followed part, then the rest of the line.
+  if (start >= windowEnd_ && windowEnd_ >= screenStart && windowEnd_ < screenStart + span_) {
+    const std::int64_t nextEnd = windowEnd_ + (active_ ? lineTStates_ - reach : reach);
+    if (start < nextEnd) {
+      windowStart_ = windowEnd_;
+      windowEnd_ = nextEnd;
+      active_ = !active_;
+      UpdateWaits();
+      return;
+    }
+  }
+  const std::int64_t offset = start - screenStart;
   if (offset < 0 || offset >= span_) {
     active_ = false;
     UpdateWaits();
@@ -99,7 +112,6 @@ void Contention::FindWindow(std::int64_t start) {
   }
   // The offset is under a frame: a 32-bit division is enough.
   const std::int64_t lineStart = start - static_cast<std::uint32_t>(offset) % static_cast<std::uint32_t>(lineTStates_);
-  const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
   active_ = start - lineStart < reach;
   UpdateWaits();
   windowStart_ = active_ ? lineStart : lineStart + reach;

@@ -80,11 +80,11 @@ std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t addres
 }
 
 void Contention::UpdateWaits() {
-  waits_ = 0;
+  slotWaits_ = 0;
   for (int slot = 0; active_ && slot < 4; ++slot) {
-    if (slots_[slot]) waits_ |= static_cast<std::uint8_t>(0x11 << slot);
-    if (Refresh()) waits_ |= static_cast<std::uint8_t>(0x10 << slot);
+    if (slots_[slot]) slotWaits_ |= 1u << slot;
   }
+  fetchWaits_ = active_ && Refresh() ? 1 : 0;
 }
 
 void Contention::FindWindow(std::int64_t start) {

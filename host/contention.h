@@ -63,7 +63,7 @@ class Contention {
   // Whether a memory cycle at address may wait at all: the cheap test made on
   // every access before the wait is worked out.
   bool MayWait(std::uint16_t address, bool m1) const {
-    return ((waits_ >> ((address >> 14) | (m1 ? 4 : 0))) & 1) != 0 || idle_;
+    return (((slotWaits_ >> (address >> 14)) | (fetchWaits_ & static_cast<unsigned>(m1)) | idle_) & 1) != 0;
   }
   std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1) {
     if (slots_[address >> 14] || idle_ || (m1 && Refresh())) return ContendMemory(start, address, m1);
@@ -105,10 +105,11 @@ class Contention {
   bool gateArray_ = false;
   std::array<bool, 4> slots_{};
   bool active_ = false;
-  // While active_, bit s: a memory cycle in slot s may wait; bit 4 + s: an
-  // opcode fetch there may, its refresh cycle included. Idle cycles after a
-  // waiting access are followed as well (idle_), which only active steps set.
-  std::uint8_t waits_ = 0;
+  // While active_, bit s: a memory cycle in slot s may wait; fetchWaits_: any
+  // opcode fetch may, by its refresh cycle. Idle cycles after a waiting
+  // access are followed as well (idle_), which only active steps set.
+  unsigned slotWaits_ = 0;
+  unsigned fetchWaits_ = 0;
   std::int64_t windowStart_ = 0;  // active_ holds for steps starting in [windowStart_, windowEnd_)
   std::int64_t windowEnd_ = 0;
   int refreshSlot_ = 0;  // the slot I addresses

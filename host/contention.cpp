@@ -80,10 +80,7 @@ std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t addres
 }
 
 void Contention::UpdateWaits() {
-  slotWaits_ = 0;
-  for (int slot = 0; active_ && slot < 4; ++slot) {
-    if (slots_[slot]) slotWaits_ |= 1u << slot;
-  }
+  slotWaits_ = active_ ? slotMask_ : 0;
   fetchWaits_ = active_ && Refresh() ? 1 : 0;
 }
 
@@ -140,9 +137,9 @@ std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
   return static_cast<std::uint32_t>(t - begin - 4);
 }
 
-std::uint32_t Contention::EndIdle(std::int64_t start, int length) {
+int Contention::EndIdle(std::int64_t start, int length) {
   if (length <= end_) return 0;
-  return static_cast<std::uint32_t>(IdleCycles(start + end_, length - end_) - (start + length));
+  return static_cast<int>(IdleCycles(start + end_, length - end_) - (start + length));
 }
 
 bool Contention::FloatsOn(std::uint16_t port, bool locked) const {

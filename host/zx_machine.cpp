@@ -228,7 +228,6 @@ bool Spectrum::RunPlainSteps() {
 bool Spectrum::RunFollowedSteps() {
   while (clock_ < stretchEnd_) {
     if (trapCount_ != 0 && AtTrap()) return false;
-    contention_.BeginStepInWindow();
     const int length = z80ex_step(cpu_);
     clock_ += length + contention_.EndStep(clock_, length);
   }

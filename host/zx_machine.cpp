@@ -198,6 +198,23 @@ void Spectrum::Step() {
   clock_ += length + contention_.EndStep(clock_, length);
 }
 
+// Steps until the clock reaches stretchEnd_, which SetFrameClock and a new
+// trap clear, following each step's bus cycles or not; with traps, stops
+// before an instruction at a trapped address and returns false.
+template <bool FOLLOWED, bool TRAPS>
+bool Spectrum::RunSteps() {
+  while (clock_ < stretchEnd_) {
+    if (TRAPS && AtTrap()) return false;
+    if (!FOLLOWED) {
+      clock_ += z80ex_step(cpu_);
+      continue;
+    }
+    const int length = z80ex_step(cpu_);
+    clock_ += length + contention_.EndStep(clock_, length);
+  }
+  return true;
+}
+
 // Once the interrupt can no longer be raised, the only events of a frame are
 // the few hundred points where the contention window changes and the trapped
 // addresses: the steps between them run in loops that test nothing else.
@@ -210,28 +227,15 @@ void Spectrum::RunStretches(std::int64_t interruptEnd, std::int64_t frameEnd) {
       BeginContendedStep();
       stretchEnd_ = std::min(contention_.WindowEnd(), frameEnd);
     }
-    const bool reachedEnd = contention_.Active() ? RunFollowedSteps() : RunPlainSteps();
+    const bool followed = contention_.Active();
+    bool reachedEnd = false;
+    if (trapCount_ != 0) {
+      reachedEnd = followed ? RunSteps<true, true>() : RunSteps<false, true>();
+    } else {
+      reachedEnd = followed ? RunSteps<true, false>() : RunSteps<false, false>();
+    }
     if (!reachedEnd) return;
   }
-}
-
-// The loops stop when the clock reaches stretchEnd_, which SetFrameClock
-// clears, or before an instruction at a trapped address.
-bool Spectrum::RunPlainSteps() {
-  while (clock_ < stretchEnd_) {
-    if (trapCount_ != 0 && AtTrap()) return false;
-    clock_ += z80ex_step(cpu_);
-  }
-  return true;
-}
-
-bool Spectrum::RunFollowedSteps() {
-  while (clock_ < stretchEnd_) {
-    if (trapCount_ != 0 && AtTrap()) return false;
-    const int length = z80ex_step(cpu_);
-    clock_ += length + contention_.EndStep(clock_, length);
-  }
-  return true;
 }
 
 bool Spectrum::AtTrap() const { return z80ex_last_op_type(cpu_) == 0 && traps_[z80ex_get_reg(cpu_, regPC)] != 0; }
@@ -285,6 +289,7 @@ void Spectrum::SetTrap(std::uint16_t address, bool on) {
   if (traps_[address] == flag) return;
   traps_[address] = flag;
   trapCount_ = on ? trapCount_ + 1 : trapCount_ - 1;
+  if (on) stretchEnd_ = INT64_MIN;  // the steps run on in a loop that tests for traps
 }
 
 void Spectrum::WriteUla(std::uint8_t value) {

@@ -144,8 +144,8 @@ class Spectrum {
   void BeginContendedStep();
   void Step();
   void RunStretches(std::int64_t interruptEnd, std::int64_t frameEnd);
-  bool RunPlainSteps();
-  bool RunFollowedSteps();
+  template <bool FOLLOWED, bool TRAPS>
+  bool RunSteps();
   bool AtTrap() const;
   [[gnu::noinline]] std::uint8_t ReadContended(std::uint16_t address, bool m1);
   [[gnu::noinline]] void WriteContended(std::uint16_t address, std::uint8_t value);

@@ -15,13 +15,17 @@
 namespace reelbox::host {
 namespace {
 
-// Notes the clock at each trap: a probe's end.
+// Notes the clock at each trap: a probe's end. Asked to, each read of the ULA
+// port traps the instruction after it, as a plug-in may arm traps mid-frame.
 class TrapClocks final : public SpectrumListener {
  public:
-  void OnUlaRead(std::uint16_t, std::uint8_t*) override {}
+  void OnUlaRead(std::uint16_t, std::uint8_t*) override {
+    if (trapAfterReads) spectrum->SetTrap(spectrum->Register(regPC), true);
+  }
   void OnTrap(std::uint16_t) override { trapClocks.push_back(spectrum->FrameClock()); }
 
   Spectrum* spectrum = nullptr;
+  bool trapAfterReads = false;
   std::vector<std::uint32_t> trapClocks;
 };
 
@@ -92,19 +96,18 @@ TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
   }
 }
 
-// What a run leaves behind: the clock at each trap, the registers and a hash
-// of every RAM page after each frame.
+// What a run leaves behind: the clock at each trap (armed after each read of
+// the ULA port), the registers and a hash of every RAM page after each frame.
 std::vector<std::uint32_t> RunAndRecord(const MachineDescription& desc, const std::vector<std::uint8_t>& roms,
                                         bool stepwise) {
-  constexpr std::uint32_t FRAMES = 80;          // the ROMs test their RAM (contended writes) and show their menus
-  constexpr std::uint16_t IN_INTERRUPT = 0x3D;  // four instructions into every model's frame interrupt
+  constexpr std::uint32_t FRAMES = 120;  // the ROMs test their RAM (contended writes), show their menus, scan keys
   constexpr Z80_REG_T REGISTERS[] = {regAF, regBC, regDE, regHL, regAF_, regBC_, regDE_, regHL_,  regIX,
                                      regIY, regPC, regSP, regI,  regR,   regR7,  regIM,  regIFF1, regIFF2};
   TrapClocks recorder;
   Spectrum cpu(desc, roms.data(), &recorder);
   recorder.spectrum = &cpu;
   cpu.SetStepwise(stepwise);
-  cpu.SetTrap(IN_INTERRUPT, true);
+  recorder.trapAfterReads = true;
   std::vector<std::uint32_t> record;
   for (std::uint32_t frame = 0; frame < FRAMES; ++frame) {
     cpu.RunFrame();

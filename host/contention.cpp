@@ -79,26 +79,46 @@ std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t addres
   return waits;
 }
 
-// A port cycle is four T-states. On the ULA machines an even port waits
-// for the ULA in its second T-state; a port whose high byte addresses a
-// contended page waits as memory does, in the first T-state and, for an odd
-// port, in each of the four.
+void Contention::UpdateWaits() {
+  slotWaits_ = active_ ? slotMask_ : 0;
+  fetchWaits_ = active_ && Refresh() ? 1 : 0;
+}
+
 void Contention::FindWindow(std::int64_t start) {
-  const std::int64_t offset = start - first_ + STEP_REACH;  // from the first step that can reach a fetch
-  const std::int64_t screenStart = start - offset;
+  const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
+  const std::int64_t screenStart = first_ - STEP_REACH;  // the first step that can reach a fetch
+  // A step just past a window inside the screen's lines is most often in the
+  // next one: a line's followed part, then the rest of the line.
+  if (start >= windowEnd_ && windowEnd_ >= screenStart && windowEnd_ < screenStart + span_) {
+    const std::int64_t nextEnd = windowEnd_ + (active_ ? lineTStates_ - reach : reach);
+    if (start < nextEnd) {
+      windowStart_ = windowEnd_;
+      windowEnd_ = nextEnd;
+      active_ = !active_;
+      UpdateWaits();
+      return;
+    }
+  }
+  const std::int64_t offset = start - screenStart;
   if (offset < 0 || offset >= span_) {
     active_ = false;
+    UpdateWaits();
     windowStart_ = offset < 0 ? INT64_MIN : screenStart + span_;
     windowEnd_ = offset < 0 ? screenStart : INT64_MAX;
     return;
   }
-  const std::int64_t lineStart = start - offset % lineTStates_;
-  const std::int64_t reach = FETCH_TSTATES + STEP_REACH;
+  // The offset is under a frame: a 32-bit division is enough.
+  const std::int64_t lineStart = start - static_cast<std::uint32_t>(offset) % static_cast<std::uint32_t>(lineTStates_);
   active_ = start - lineStart < reach;
+  UpdateWaits();
   windowStart_ = active_ ? lineStart : lineStart + reach;
   windowEnd_ = std::min(active_ ? lineStart + reach : lineStart + lineTStates_, screenStart + span_);
 }
 
+// A port cycle is four T-states. On the ULA machines an even port waits
+// for the ULA in its second T-state; a port whose high byte addresses a
+// contended page waits as memory does, in the first T-state and, for an odd
+// port, in each of the four.
 std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
   const int cycle = z80ex_op_tstate(cpu_) - 1;  // libz80ex reports one T-state into the cycle
   const std::int64_t begin = start + cycle;
@@ -117,9 +137,9 @@ std::uint32_t Contention::Port(std::int64_t start, std::uint16_t port) {
   return static_cast<std::uint32_t>(t - begin - 4);
 }
 
-std::uint32_t Contention::EndIdle(std::int64_t start, int length) {
+int Contention::EndIdle(std::int64_t start, int length) {
   if (length <= end_) return 0;
-  return static_cast<std::uint32_t>(IdleCycles(start + end_, length - end_) - (start + length));
+  return static_cast<int>(IdleCycles(start + end_, length - end_) - (start + length));
 }
 
 bool Contention::FloatsOn(std::uint16_t port, bool locked) const {

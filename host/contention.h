@@ -27,7 +27,11 @@ class Contention {
   bool Enabled() const { return !delays_.empty(); }
   // Whether RAM page number page waits for the display.
   bool PageContended(std::uint32_t page) const;
-  void SetSlot(int slot, bool contended) { slots_[slot] = contended; }
+  void SetSlot(int slot, bool contended) {
+    slots_[slot] = contended;
+    slotMask_ = contended ? slotMask_ | 1u << slot : slotMask_ & ~(1u << slot);
+    UpdateWaits();
+  }
 
   // The wait states of an access at frame T-state t of a contended page.
   std::uint32_t Delay(std::int64_t t) const {
@@ -43,25 +47,36 @@ class Contention {
     idle_ = false;
   }
   bool Active() const { return active_; }
+  // Where the window of the last BeginStep ends: every step starting before
+  // it is followed, or none is.
+  std::int64_t WindowEnd() const { return windowEnd_; }
   // The idle cycles after an opcode fetch put IR on the bus: they wait when I
   // addresses a contended page. I is taken once a frame.
-  void SetRefreshRegister(std::uint8_t i) { refreshSlot_ = i >> 6; }
+  void SetRefreshRegister(std::uint8_t i) {
+    refreshSlot_ = i >> 6;
+    UpdateWaits();
+  }
 
-  // Wait states before a memory cycle of the active step that began at frame
-  // T-state start.
   // Whether a memory cycle at address may wait at all: the cheap test made on
   // every access before the wait is worked out.
   bool MayWait(std::uint16_t address, bool m1) const {
-    return active_ && (slots_[address >> 14] || idle_ || (m1 && Refresh()));
+    return (((slotWaits_ >> (address >> 14)) | (fetchWaits_ & static_cast<unsigned>(m1)) | idle_) & 1) != 0;
   }
+  // Wait states before a memory cycle of the active step that began at frame
+  // T-state start.
   std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1) {
     if (slots_[address >> 14] || idle_ || (m1 && Refresh())) return ContendMemory(start, address, m1);
     return 0;
   }
   // Wait states of a port cycle of the active step.
   std::uint32_t Port(std::int64_t start, std::uint16_t port);
-  // Wait states of the idle cycles that end an active step of length T-states.
-  std::uint32_t EndStep(std::int64_t start, int length) { return idle_ ? EndIdle(start, length) : 0; }
+  // Wait states of the idle cycles that end an active step of length
+  // T-states; the next step of the window may begin without BeginStep.
+  int EndStep(std::int64_t start, int length) {
+    if (!idle_) return 0;
+    idle_ = false;
+    return EndIdle(start, length);
+  }
 
   // What a read of an unattached port gives when its cycle's last T-state is
   // frame T-state t: the screen byte being fetched, or 0xFF when none is.
@@ -78,8 +93,9 @@ class Contention {
   // followed, or all not, so that most steps decide with two comparisons.
   void FindWindow(std::int64_t start);
   bool Refresh() const { return idleContended_ && slots_[refreshSlot_]; }
+  void UpdateWaits();
   std::uint32_t ContendMemory(std::int64_t start, std::uint16_t address, bool m1);
-  std::uint32_t EndIdle(std::int64_t start, int length);
+  int EndIdle(std::int64_t start, int length);
   std::int64_t IdleCycles(std::int64_t t, int count) const;
 
   Z80EX_CONTEXT* cpu_;
@@ -93,6 +109,12 @@ class Contention {
   bool gateArray_ = false;
   std::array<bool, 4> slots_{};
   bool active_ = false;
+  // While active_, bit s: a memory cycle in slot s may wait; fetchWaits_: any
+  // opcode fetch may, by its refresh cycle. Idle cycles after a waiting
+  // access are followed as well (idle_), which only active steps set.
+  unsigned slotWaits_ = 0;
+  unsigned slotMask_ = 0;  // bit s: slots_[s]
+  unsigned fetchWaits_ = 0;
   std::int64_t windowStart_ = 0;  // active_ holds for steps starting in [windowStart_, windowEnd_)
   std::int64_t windowEnd_ = 0;
   int refreshSlot_ = 0;  // the slot I addresses

@@ -92,10 +92,12 @@ void Spectrum::MapPages() {
 // load a read, as with flat memory.
 void Spectrum::SelectReader(bool contended) {
   contendedReads_ = contended;
-  if (oneRun_ && !contended) {
-    z80ex_set_memread_callback(cpu_, &ReadRunThunk, const_cast<std::uint8_t*>(read_[0]));
-  } else {
+  if (!oneRun_) {
     z80ex_set_memread_callback(cpu_, &ReadMemoryThunk, this);
+  } else if (contended) {
+    z80ex_set_memread_callback(cpu_, &ReadFollowedRunThunk, this);
+  } else {
+    z80ex_set_memread_callback(cpu_, &ReadRunThunk, const_cast<std::uint8_t*>(read_[0]));
   }
 }
 
@@ -170,27 +172,73 @@ void Spectrum::RunFrame() {
   frameStartBorder_ = border_;
   borderChanges_.clear();
   contention_.SetRefreshRegister(static_cast<std::uint8_t>(z80ex_get_reg(cpu_, regI)));
-  // The hot loop: the bounds live in registers, and the clock counts as "in
-  // a step" throughout except while a trap runs between instructions.
   const std::int64_t interruptEnd = desc_.interruptTStates;
   const std::int64_t frameEnd = frameLength_;
-  const bool contended = contention_.Enabled();
+  // The clock counts as "in a step" throughout except while a trap runs
+  // between instructions.
   inStep_ = true;
   while (clock_ < frameEnd) {
     if (clock_ < interruptEnd && TryInterrupt()) continue;
     if (trapCount_ != 0 && z80ex_last_op_type(cpu_) == 0 && FireTrap()) continue;
-    if (!contended) {
-      clock_ += z80ex_step(cpu_);
-      continue;
-    }
-    BeginContendedStep();
-    const int length = z80ex_step(cpu_);
-    clock_ += length + contention_.EndStep(clock_, length);
+    Step();
+    if (!stepwise_) RunStretches(interruptEnd, frameEnd);
   }
   inStep_ = false;
   atFrameEnd_ = true;
   BuildBorderLines();
 }
+
+void Spectrum::Step() {
+  if (!contention_.Enabled()) {
+    clock_ += z80ex_step(cpu_);
+    return;
+  }
+  BeginContendedStep();
+  const int length = z80ex_step(cpu_);
+  clock_ += length + contention_.EndStep(clock_, length);
+}
+
+// Steps until the clock reaches stretchEnd_, which SetFrameClock and a new
+// trap clear, following each step's bus cycles or not; with traps, stops
+// before an instruction at a trapped address and returns false.
+template <bool FOLLOWED, bool TRAPS>
+bool Spectrum::RunSteps() {
+  while (clock_ < stretchEnd_) {
+    if (TRAPS && AtTrap()) return false;
+    if (!FOLLOWED) {
+      clock_ += z80ex_step(cpu_);
+      continue;
+    }
+    const int length = z80ex_step(cpu_);
+    clock_ += length + contention_.EndStep(clock_, length);
+  }
+  return true;
+}
+
+// Once the interrupt can no longer be raised, the only events of a frame are
+// the few hundred points where the contention window changes and the trapped
+// addresses: the steps between them run in loops that test nothing else.
+// Returns at the frame's end, before a trapped address, or when the clock was
+// set back into the interrupt.
+void Spectrum::RunStretches(std::int64_t interruptEnd, std::int64_t frameEnd) {
+  while (clock_ < frameEnd && clock_ >= interruptEnd) {
+    stretchEnd_ = frameEnd;
+    if (contention_.Enabled()) {
+      BeginContendedStep();
+      stretchEnd_ = std::min(contention_.WindowEnd(), frameEnd);
+    }
+    const bool followed = contention_.Active();
+    bool reachedEnd = false;
+    if (trapCount_ != 0) {
+      reachedEnd = followed ? RunSteps<true, true>() : RunSteps<false, true>();
+    } else {
+      reachedEnd = followed ? RunSteps<true, false>() : RunSteps<false, false>();
+    }
+    if (!reachedEnd) return;
+  }
+}
+
+bool Spectrum::AtTrap() const { return z80ex_last_op_type(cpu_) == 0 && traps_[z80ex_get_reg(cpu_, regPC)] != 0; }
 
 void Spectrum::FinishFrame() {
   clock_ -= frameLength_;
@@ -219,6 +267,7 @@ bool Spectrum::FireTrap() {
 }
 
 void Spectrum::SetFrameClock(std::uint32_t tstates) {
+  stretchEnd_ = INT64_MIN;  // the next step decides its window afresh
   clock_ = inStep_ ? static_cast<std::int64_t>(tstates) - z80ex_op_tstate(cpu_) : tstates;
 }
 
@@ -240,6 +289,7 @@ void Spectrum::SetTrap(std::uint16_t address, bool on) {
   if (traps_[address] == flag) return;
   traps_[address] = flag;
   trapCount_ = on ? trapCount_ + 1 : trapCount_ - 1;
+  if (on) stretchEnd_ = INT64_MIN;  // the steps run on in a loop that tests for traps
 }
 
 void Spectrum::WriteUla(std::uint8_t value) {
@@ -304,10 +354,23 @@ void Spectrum::ContendPort(std::uint16_t port) {
   if (waits != 0) z80ex_w_states(cpu_, waits);
 }
 
+// The reads that cannot wait return without saving a register; the others
+// leave through a tail call.
 Z80EX_BYTE Spectrum::ReadMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.MayWait(address, m1 != 0)) spectrum->ContendMemory(address, m1 != 0);
+  if (spectrum->contention_.MayWait(address, m1 != 0)) return spectrum->ReadContended(address, m1 != 0);
   return spectrum->Peek(address);
+}
+
+Z80EX_BYTE Spectrum::ReadFollowedRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int m1, void* self) {
+  auto* spectrum = static_cast<Spectrum*>(self);
+  if (spectrum->contention_.MayWait(address, m1 != 0)) return spectrum->ReadContended(address, m1 != 0);
+  return spectrum->read_[0][address];
+}
+
+std::uint8_t Spectrum::ReadContended(std::uint16_t address, bool m1) {
+  ContendMemory(address, m1);
+  return Peek(address);
 }
 
 Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* run) {
@@ -316,8 +379,13 @@ Z80EX_BYTE Spectrum::ReadRunThunk(Z80EX_CONTEXT*, Z80EX_WORD address, int, void*
 
 void Spectrum::WriteMemoryThunk(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* self) {
   auto* spectrum = static_cast<Spectrum*>(self);
-  if (spectrum->contention_.MayWait(address, false)) spectrum->ContendMemory(address, false);
+  if (spectrum->contention_.MayWait(address, false)) return spectrum->WriteContended(address, value);
   spectrum->Poke(address, value);
+}
+
+void Spectrum::WriteContended(std::uint16_t address, std::uint8_t value) {
+  ContendMemory(address, false);
+  Poke(address, value);
 }
 
 Z80EX_BYTE Spectrum::ReadPortThunk(Z80EX_CONTEXT*, Z80EX_WORD port, void* self) {

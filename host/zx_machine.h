@@ -72,6 +72,10 @@ class Spectrum {
     return static_cast<std::uint32_t>(inStep_ ? clock_ + z80ex_op_tstate(cpu_) : clock_);
   }
   void SetFrameClock(std::uint32_t tstates);
+  // Runs every step through the loop that tests the interrupt, the traps and
+  // the contention window at each, rather than in stretches between those
+  // events: slower, and the yardstick the stretches are checked against.
+  void SetStepwise(bool on) { stepwise_ = on; }
   std::uint32_t FrameLength() const { return frameLength_; }
   std::uint64_t FramesRun() const { return frames_; }
 
@@ -123,6 +127,8 @@ class Spectrum {
   static Z80EX_BYTE ReadMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
   // Reads while the four slots are one run of 64K in store_, which run points to.
   static Z80EX_BYTE ReadRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* run);
+  // The same run, for the steps that the contention clock follows.
+  static Z80EX_BYTE ReadFollowedRunThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, int m1, void* self);
   static void WriteMemoryThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD address, Z80EX_BYTE value, void* self);
   static Z80EX_BYTE ReadPortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, void* self);
   static void WritePortThunk(Z80EX_CONTEXT* cpu, Z80EX_WORD port, Z80EX_BYTE value, void* self);
@@ -136,6 +142,13 @@ class Spectrum {
   void MapRam(int slot, std::uint32_t page);
   void SelectReader(bool contended);
   void BeginContendedStep();
+  void Step();
+  void RunStretches(std::int64_t interruptEnd, std::int64_t frameEnd);
+  template <bool FOLLOWED, bool TRAPS>
+  bool RunSteps();
+  bool AtTrap() const;
+  [[gnu::noinline]] std::uint8_t ReadContended(std::uint16_t address, bool m1);
+  [[gnu::noinline]] void WriteContended(std::uint16_t address, std::uint8_t value);
   void ContendMemory(std::uint16_t address, bool m1);
   void ContendPort(std::uint16_t port);
   bool TryInterrupt();
@@ -161,6 +174,8 @@ class Spectrum {
   // frame length by the last instruction.
   std::int64_t clock_ = 0;
   bool inStep_ = false;
+  std::int64_t stretchEnd_ = 0;  // where the running stretch of steps ends
+  bool stepwise_ = false;
   bool oneRun_ = false;          // the four slots are one run of 64K
   bool contendedReads_ = false;  // reads go through the contention clock
   bool atFrameEnd_ = false;

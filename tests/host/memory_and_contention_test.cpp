@@ -2,25 +2,32 @@
 // and floating bus, timed with assembled probes against the published tables.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "contract/host_interfaces.h"
+#include "host/rom_set.h"
 #include "host/zx_machine.h"
 #include "loaders/assembled_loader.h"
 
 namespace reelbox::host {
 namespace {
 
-// Notes the clock at each trap: a probe's end.
+// Notes the clock at each trap: a probe's end. Asked to, each read of the ULA
+// port traps the instruction after it, as a plug-in may arm traps mid-frame.
 class TrapClocks final : public SpectrumListener {
  public:
-  void OnUlaRead(std::uint16_t, std::uint8_t*) override {}
+  void OnUlaRead(std::uint16_t, std::uint8_t*) override {
+    if (trapAfterReads) spectrum->SetTrap(spectrum->Register(regPC), true);
+  }
   void OnTrap(std::uint16_t) override { trapClocks.push_back(spectrum->FrameClock()); }
 
   Spectrum* spectrum = nullptr;
+  bool trapAfterReads = false;
   std::vector<std::uint32_t> trapClocks;
 };
 
@@ -88,6 +95,47 @@ TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
     ASSERT_FALSE(recorder.trapClocks.empty()) << name;
     EXPECT_EQ(recorder.trapClocks[0] - c.start, c.tstates) << name;
     EXPECT_TRUE(c.a < 0 || cpu.Register(regAF) >> 8 == c.a) << name << ": A " << (cpu.Register(regAF) >> 8);
+  }
+}
+
+// What a run leaves behind: the clock at each trap (armed after each read of
+// the ULA port), the registers and a hash of each RAM page after each frame.
+std::vector<std::size_t> RunAndRecord(const MachineDescription& desc, const std::vector<std::uint8_t>& roms,
+                                      bool stepwise) {
+  TrapClocks recorder;
+  Spectrum cpu(desc, roms.data(), &recorder);
+  recorder.spectrum = &cpu;
+  recorder.trapAfterReads = true;
+  cpu.SetStepwise(stepwise);
+  std::vector<std::size_t> record;
+  for (int frame = 0; frame < 120; ++frame) {  // RAM tested (contended writes), menus shown, keys scanned
+    cpu.RunFrame();
+    cpu.FinishFrame();
+    record.insert(record.end(), recorder.trapClocks.begin(), recorder.trapClocks.end());
+    recorder.trapClocks.clear();
+    record.push_back(cpu.FrameClock());
+    for (int reg = regAF; reg <= regIFF2; ++reg) record.push_back(cpu.Register(static_cast<Z80_REG_T>(reg)));
+    for (std::uint32_t page = 0; page < 8; ++page) {
+      const auto* ram = reinterpret_cast<const char*>(cpu.RamPage(page));
+      if (ram != nullptr) record.push_back(std::hash<std::string_view>{}(std::string_view(ram, PAGE_BYTES)));
+    }
+  }
+  return record;
+}
+
+// Between the frame's events the machine runs steps in stretches that test
+// nothing else; step by step through the full loop, each model's boot must
+// give the same T-states, registers and memory.
+TEST(SpectrumCore, StretchesOfStepsRunAsStepByStep) {
+  for (std::uint32_t model : {MODEL_48K, MODEL_128K, MODEL_PLUS3}) {
+    const MachineDescription& desc = *MachineByModel(model);
+    std::vector<std::uint8_t> roms;
+    std::string error;
+    if (!LoadRoms(desc, std::string(REELBOX_SHARED_TAPES) + "/../roms", "", &roms, &error)) {
+      GTEST_SKIP() << error;
+    }
+    const std::vector<std::size_t> stepwise = RunAndRecord(desc, roms, true);
+    EXPECT_TRUE(stepwise == RunAndRecord(desc, roms, false)) << desc.name;
   }
 }
 

@@ -32,9 +32,9 @@ class TrapClocks final : public SpectrumListener {
 };
 
 // One instruction of tests/loaders/timing_probes.asm, run from 0x8000 or
-// from a copy in contended 0x6000, at a frame T-state, with BC and HL set: its
-// length and the floating bus byte it reads come from the published tables
-// (48K waits 6,5,4,3,2,1,0,0 from T 14335, 128K from 14361, +3
+// from a copy in contended 0x6000, at a frame T-state, with BC and HL (IX as
+// HL) set: its length and the floating bus byte it reads come from the
+// published tables (48K waits 6,5,4,3,2,1,0,0 from T 14335, 128K from 14361, +3
 // 1,0,7,6,5,4,3,2 from 14365 on memory cycles only; the screen's first bytes
 // are on the bus from 14338, 14364 and 14367).
 TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
@@ -49,13 +49,14 @@ TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
     int a;  // A afterwards; -1 when not checked
   };
   constexpr std::uint32_t K48 = MODEL_48K, K128 = MODEL_128K, P3 = MODEL_PLUS3;
-  const std::string NOP = "nop_op", LD = "ld_a_hl", INC = "inc_ind_hl", IN = "in_a_c";
+  const std::string NOP = "nop_op", LD = "ld_a_hl", INC = "inc_ind_hl", IN = "in_a_c", LDIX = "ld_a_ix";
   // clang-format off
   const Case cases[] = {
       {K48, NOP, 0x8000, 0, 0, 0, 14335, 4, -1}, {K48, NOP, 0x6000, 0, 0, 0, 14335, 10, -1},
       {K48, NOP, 0x6000, 0, 0, 0, 14334, 4, -1}, {K48, NOP, 0x6000, 0, 0, 0, 14339 + 224, 6, -1},
       {K48, NOP, 0x6000, 0, 0, 0, 14335 + 128, 4, -1}, {K48, LD, 0x8000, 0, 0x4000, 0, 14331, 13, -1},
       {K48, LD, 0x8000, 0, 0x8000, 0, 14331, 7, -1}, {K48, INC, 0x8000, 0, 0x4000, 0, 14331, 22, -1},
+      {K48, LDIX, 0x6000, 0, 0x8000, 0, 14335, 50, -1},
       {K48, IN, 0x8000, 0xFEFE, 0, 0, 14326, 18, -1}, {K48, IN, 0x8000, 0x40FE, 0, 0, 14327, 18, -1},
       {K48, IN, 0x8000, 0x40FF, 0, 0, 14327, 24, -1}, {K48, IN, 0x8000, 0x00FF, 0, 0, 14327, 12, 0x10},
       {K48, IN, 0x8000, 0x00FF, 0, 0, 14328, 12, 0x22}, {K48, IN, 0x8000, 0x00FF, 0, 0, 14330, 12, 0x46},
@@ -88,6 +89,7 @@ TEST(SpectrumCore, ContentionAndFloatingBusMatchThePublishedTimings) {
     cpu.SetRegister(regPC, static_cast<std::uint16_t>(at(c.label)));
     cpu.SetRegister(regBC, c.bc);
     cpu.SetRegister(regHL, c.hl);
+    cpu.SetRegister(regIX, c.hl);
     cpu.SetTrap(static_cast<std::uint16_t>(at(c.label + "_end")), true);
     cpu.SetFrameClock(c.start);
     cpu.RunFrame();

@@ -18,3 +18,7 @@ in_a_c:
         in a,(c)
 in_a_c_end:
         halt
+ld_a_ix:
+        ld a,(ix+0)
+ld_a_ix_end:
+        halt

@@ -67,7 +67,7 @@ std::int64_t Contention::IdleCycles(std::int64_t t, int count) const {
   return t;
 }
 
-std::uint32_t Contention::ContendMemory(std::int64_t start, std::uint16_t address, bool m1) {
+std::uint32_t Contention::Memory(std::int64_t start, std::uint16_t address, bool m1) {
   const int at = z80ex_op_tstate(cpu_);
   const std::int64_t begin = start + at;
   std::int64_t t = idle_ && at > end_ ? IdleCycles(start + end_, at - end_) : begin;

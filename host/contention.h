@@ -62,12 +62,9 @@ class Contention {
   bool MayWait(std::uint16_t address, bool m1) const {
     return (((slotWaits_ >> (address >> 14)) | (fetchWaits_ & static_cast<unsigned>(m1)) | idle_) & 1) != 0;
   }
-  // Wait states before a memory cycle of the active step that began at frame
-  // T-state start.
-  std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1) {
-    if (slots_[address >> 14] || idle_ || (m1 && Refresh())) return ContendMemory(start, address, m1);
-    return 0;
-  }
+  // Wait states before a memory cycle that MayWait let through, of the active
+  // step that began at frame T-state start.
+  std::uint32_t Memory(std::int64_t start, std::uint16_t address, bool m1);
   // Wait states of a port cycle of the active step.
   std::uint32_t Port(std::int64_t start, std::uint16_t port);
   // Wait states of the idle cycles that end an active step of length
@@ -94,7 +91,6 @@ class Contention {
   void FindWindow(std::int64_t start);
   bool Refresh() const { return idleContended_ && slots_[refreshSlot_]; }
   void UpdateWaits();
-  std::uint32_t ContendMemory(std::int64_t start, std::uint16_t address, bool m1);
   int EndIdle(std::int64_t start, int length);
   std::int64_t IdleCycles(std::int64_t t, int count) const;
 
